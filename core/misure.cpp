@@ -1,0 +1,196 @@
+#include "core/misure.h"
+
+#include <charconv>
+#include <cmath>
+#include <memory>
+#include <system_error>
+
+namespace ponderino {
+
+ErroreDati::ErroreDati() : std::runtime_error(std::string(mancanoIDati)) {}
+
+namespace {
+
+bool spazio(char c) { return c == ' ' || c == '\t'; }
+bool cifra(char c) { return c >= '0' && c <= '9'; }
+
+// True when `testo` holds `pezzo` at position i; an empty separator never matches.
+bool trova(std::string_view testo, std::size_t i, std::string_view pezzo) {
+    return !pezzo.empty() && testo.size() - i >= pezzo.size() && testo.compare(i, pezzo.size(), pezzo) == 0;
+}
+
+// Called when std::from_chars reports a value out of range for the plain
+// number in `testo` ([-]digits[.digits][e[sign]digits]). Tells whether the
+// number is tiny (it rounds to zero) rather than too large for a double.
+bool troppoPiccolo(std::string_view testo) {
+    std::size_t i = testo.empty() || testo[0] != '-' ? 0 : 1;
+    long long interi = 0, primaSignificativa = -1, indice = 0;
+    bool parteIntera = true;
+    for (; i < testo.size() && testo[i] != 'e'; ++i) {
+        if (testo[i] == '.') {
+            parteIntera = false;
+            continue;
+        }
+        if (parteIntera) ++interi;
+        if (primaSignificativa < 0 && testo[i] != '0') primaSignificativa = indice;
+        ++indice;
+    }
+    if (primaSignificativa < 0) return true;  // all zeros: never out of range, but zero anyway
+    long long esponente = 0;
+    bool negativo = false;
+    if (i < testo.size()) {
+        ++i;
+        if (i < testo.size() && (testo[i] == '+' || testo[i] == '-')) negativo = testo[i++] == '-';
+        for (; i < testo.size(); ++i)
+            if (esponente < 1'000'000'000'000LL) esponente = esponente * 10 + (testo[i] - '0');
+    }
+    // Power of ten of the first significant digit.
+    long long potenza = interi - 1 - primaSignificativa + (negativo ? -esponente : esponente);
+    return potenza < 0;
+}
+
+}  // namespace
+
+double numeroDaTesto(std::string_view testo, const ImpostazioniRegionali& regionali) {
+    std::size_t inizio = 0, fine = testo.size();
+    while (inizio < fine && spazio(testo[inizio])) ++inizio;
+    while (fine > inizio && spazio(testo[fine - 1])) --fine;
+    const std::string_view t = testo.substr(inizio, fine - inizio);
+    if (t.empty()) throw ErroreDati();
+
+    // The number is copied as plain C text ([-]digits[.digits][e[sign]digits])
+    // and handed to std::from_chars, which rounds it to the nearest double.
+    // The copy is never longer than the typed text.
+    char locale[96];
+    std::unique_ptr<char[]> grande;
+    char* const normale = t.size() <= sizeof locale ? locale : (grande = std::make_unique<char[]>(t.size())).get();
+    char* p = normale;
+
+    const std::string_view decimale = regionali.decimale;
+    const std::string_view raggruppamento = regionali.raggruppamento;
+    const std::size_t n = t.size();
+    std::size_t i = 0;
+    if (t[0] == '+' || t[0] == '-') {
+        if (t[0] == '-') *p++ = '-';
+        ++i;
+    }
+    bool cifre = false;
+    bool parteIntera = true;
+    while (i < n) {
+        const char c = t[i];
+        if (cifra(c)) {
+            *p++ = c;
+            cifre = true;
+            ++i;
+        } else if (parteIntera && trova(t, i, decimale)) {
+            *p++ = '.';
+            parteIntera = false;
+            i += decimale.size();
+        } else if (parteIntera && trova(t, i, raggruppamento)) {
+            i += raggruppamento.size();  // grouping is skipped wherever it stands
+        } else {
+            break;
+        }
+    }
+    if (!cifre) throw ErroreDati();
+    if (i < n && (t[i] == 'e' || t[i] == 'E')) {
+        *p++ = 'e';
+        ++i;
+        if (i < n && (t[i] == '+' || t[i] == '-')) *p++ = t[i++];
+        const std::size_t primaCifra = i;
+        while (i < n && cifra(t[i])) *p++ = t[i++];
+        if (i == primaCifra) throw ErroreDati();
+    }
+    if (i != n) throw ErroreDati();
+
+    double valore = 0;
+    const auto [fermo, errore] = std::from_chars(normale, p, valore);
+    if (errore == std::errc::result_out_of_range) {
+        // Too small a number reads as the nearest double, a zero of its sign;
+        // too large a number is a failure.
+        if (troppoPiccolo(std::string_view(normale, p - normale))) return normale[0] == '-' ? -0.0 : 0.0;
+        throw ErroreDati();
+    }
+    if (errore != std::errc() || fermo != p || !std::isfinite(valore)) throw ErroreDati();
+    return valore;
+}
+
+std::string testoGenerale(double valore, const ImpostazioniRegionali& regionali) {
+    if (!std::isfinite(valore)) throw ErroreDati();
+    if (valore == 0) return "0";
+
+    // Rounded once, to 15 significant digits: [-]d.ddddddddddddddde[+-]dd[d]
+    char scientifico[40];
+    const auto fine = std::to_chars(scientifico, scientifico + sizeof scientifico, valore,
+                                    std::chars_format::scientific, 14).ptr;
+    const bool negativo = scientifico[0] == '-';
+    const char* const mantissa = scientifico + (negativo ? 1 : 0);
+    char cifre[15];
+    cifre[0] = mantissa[0];
+    for (int k = 1; k < 15; ++k) cifre[k] = mantissa[k + 1];
+    int quante = 15;
+    while (quante > 1 && cifre[quante - 1] == '0') --quante;
+    const char* e = mantissa + 16;  // the 'e'
+    const bool esponenteNegativo = e[1] == '-';
+    int esponente = 0;
+    for (const char* q = e + 2; q < fine; ++q) esponente = esponente * 10 + (*q - '0');
+    if (esponenteNegativo) esponente = -esponente;
+
+    std::string testo;
+    testo.reserve(24 + regionali.decimale.size());
+    if (negativo) testo += '-';
+    if (esponente >= -4 && esponente <= 14) {
+        if (esponente >= 0) {
+            const int interi = esponente + 1;
+            for (int k = 0; k < interi; ++k) testo += k < quante ? cifre[k] : '0';
+            if (quante > interi) {
+                testo += regionali.decimale;
+                testo.append(cifre + interi, cifre + quante);
+            }
+        } else {
+            testo += '0';
+            testo += regionali.decimale;
+            testo.append(static_cast<std::size_t>(-esponente - 1), '0');
+            testo.append(cifre, cifre + quante);
+        }
+    } else {
+        testo += cifre[0];
+        if (quante > 1) {
+            testo += regionali.decimale;
+            testo.append(cifre + 1, cifre + quante);
+        }
+        testo += 'E';
+        testo += esponenteNegativo ? '-' : '+';
+        const int grandezza = esponenteNegativo ? -esponente : esponente;
+        if (grandezza < 10) testo += '0';
+        testo += std::to_string(grandezza);
+    }
+    return testo;
+}
+
+std::string testoRisultato(double valore, const ImpostazioniRegionali& regionali) {
+    std::string testo = testoGenerale(valore, regionali);
+    // Four characters, not bytes: the decimal separator may take several bytes
+    // of UTF-8. A character starts at every byte that is not a continuation byte.
+    int caratteri = 0;
+    for (std::size_t i = 0; i < testo.size(); ++i) {
+        if ((static_cast<unsigned char>(testo[i]) & 0xC0) != 0x80 && ++caratteri > 4) {
+            testo.resize(i);
+            break;
+        }
+    }
+    return testo;
+}
+
+const std::string& campoDati(const DatiSoggetto& dati, std::string_view campo) {
+    if (campo == "nome") return dati.nome;
+    if (campo == "eta") return dati.eta;
+    if (campo == "peso") return dati.peso;
+    if (campo == "spalle") return dati.spalle;
+    if (campo == "torace") return dati.torace;
+    if (campo == "vita") return dati.vita;
+    if (campo == "alt") return dati.alt;
+    throw std::invalid_argument("campo sconosciuto: " + std::string(campo));
+}
+
+}  // namespace ponderino
