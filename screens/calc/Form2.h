@@ -1,0 +1,59 @@
+#pragma once
+// The calculation screen: the subject's measures are typed here, every calculation starts
+// here, and one result at a time is shown.
+
+#include "core/metodi.h"
+#include "core/misure.h"
+#include "screens/finestra.h"
+
+#include <chrono>
+#include <string_view>
+#include <vector>
+
+namespace ponderino {
+
+class Form2 : public Finestra {
+    Q_OBJECT
+public:
+    Form2();
+
+    // Measure fields, top to bottom.
+    QLineEdit *nome, *eta, *peso, *spalle, *torace, *vita, *alt;
+    // Result column.
+    QLineEdit *Text1, *metodo, *Text3, *text2, *kgp, *Text5;
+    QLineEdit* Text4[6];
+    QLabel* Label2[7];
+    Riquadro *Picture1, *Picture2, *Picture3, *Picture4, *Picture5, *formula, *help1;
+    // Method bar, left to right.
+    QPushButton *lorent, *Command12, *Command5, *Command6, *Command14, *Command13, *Command15,
+        *Command7;
+    QPushButton *Command4, *Command8, *Command10, *Command2, *Command9;
+    // Measurement guides: shoulders, chest, waist.
+    QPushButton *Command1, *Command3, *Command11;
+
+    // The seven measures as typed, taken when a command runs.
+    DatiSoggetto leggiDati() const;
+
+    // How long a guide picture stays in the guide box.
+    static constexpr std::chrono::milliseconds durataGuida{1000};
+
+    // One row of the method bar and of the guide buttons.
+    struct PulsanteMetodo;
+    struct PulsanteGuida;
+
+private:
+    void eseguiMetodo(const PulsanteMetodo& p);
+    void eseguiGuida(const PulsanteGuida& g);
+    void conferma();
+    void pulisci();
+    void esci();
+    void stampaRiepilogo();
+    // Prints "Mancano i dati " for each listed field that is empty, then tells the user.
+    void percorsoDatiMancanti(const std::vector<std::string_view>& campi);
+    QLineEdit* campo(std::string_view nomeCampo) const;
+};
+
+// The decimal and grouping characters of the user's regional settings.
+ImpostazioniRegionali impostazioniRegionali();
+
+}  // namespace ponderino

@@ -1,0 +1,279 @@
+#include "screens/finestra.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QStyleFactory>
+#include <QRegularExpression>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+#include <algorithm>
+#include <map>
+
+namespace ponderino {
+
+namespace {
+
+// The one face that stands in for the design's MS Sans Serif and Arial.
+const QString faccia = QStringLiteral("Liberation Sans");
+
+QString senzaTastoRapido(QString testo) {
+    testo.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+    return testo.trimmed();
+}
+
+void coloraSfondo(QWidget* w, const Colore& sfondo, QPalette::ColorRole ruolo) {
+    if (sfondo.sistema()) return;
+    QPalette p = w->palette();
+    p.setColor(ruolo, sfondo.qt());
+    w->setPalette(p);
+    w->setAutoFillBackground(ruolo == QPalette::Window);
+}
+
+void coloraTesto(QWidget* w, const Colore& colore, QPalette::ColorRole ruolo) {
+    if (colore.sistema()) return;
+    QPalette p = w->palette();
+    p.setColor(ruolo, colore.qt());
+    w->setPalette(p);
+}
+
+QPixmap risorsa(const char* nome) {
+    return nome ? QPixmap(QString::fromUtf8(nome)) : QPixmap();
+}
+
+}  // namespace
+
+QFont fontDa(const Carattere& c) {
+    QFont f(faccia);
+    f.setPointSizeF(c.punti);
+    f.setWeight(c.grassetto ? QFont::Bold : QFont::Normal);
+    f.setStyleStrategy(QFont::PreferAntialias);
+    return f;
+}
+
+void preparaApplicazione() {
+    // Fusion draws the face colours the design gives to some buttons.
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setApplicationName(QStringLiteral("ponderino"));
+    QApplication::setFont(fontDa(Carattere{"MS Sans Serif", 8.25, false}));
+    QApplication::setQuitOnLastWindowClosed(true);
+}
+
+QPixmap caricaFileImmagine(const QString& nomeFile) {
+    const QFileInfo info(nomeFile);
+    if (!info.exists())
+        throw ErroreImmagine("Impossibile caricare l'immagine " + nomeFile.toStdString() +
+                             ": il file non esiste.");
+    if (!info.isFile())
+        throw ErroreImmagine("Impossibile caricare l'immagine " + nomeFile.toStdString() +
+                             ": non è un file.");
+    QImageReader lettore(nomeFile);
+    lettore.setDecideFormatFromContent(true);
+    const QImage immagine = lettore.read();
+    if (immagine.isNull())
+        throw ErroreImmagine("Impossibile caricare l'immagine " + nomeFile.toStdString() +
+                             ": il file non contiene un'immagine leggibile.");
+    return QPixmap::fromImage(immagine);
+}
+
+// ---------------------------------------------------------------------------------------
+
+void Pulsante::paintEvent(QPaintEvent*) {
+    QStylePainter p(this);
+    QStyleOptionButton opzioni;
+    initStyleOption(&opzioni);
+    opzioni.text.clear();
+    p.drawControl(QStyle::CE_PushButtonBevel, opzioni);
+
+    QRect area = rect().adjusted(3, 1, -3, -1);
+    if (isDown()) area.translate(1, 1);
+    p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
+                             QPalette::ButtonText));
+    p.drawText(area, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, text());
+
+    if (hasFocus()) {
+        QStyleOptionFocusRect fuoco;
+        fuoco.initFrom(this);
+        fuoco.rect = rect().adjusted(3, 3, -3, -3);
+        p.drawPrimitive(QStyle::PE_FrameFocusRect, fuoco);
+    }
+}
+
+Riquadro::Riquadro(QWidget* genitore) : QWidget(genitore) {}
+
+void Riquadro::setImmagine(const QPixmap& immagine) {
+    immagine_ = immagine;
+    update();
+}
+
+void Riquadro::paintEvent(QPaintEvent*) {
+    if (immagine_.isNull()) return;
+    QPainter p(this);
+    p.drawPixmap(0, 0, immagine_);
+}
+
+void Cliccabile::mouseReleaseEvent(QMouseEvent* e) {
+    QLabel::mouseReleaseEvent(e);
+    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
+        emit clicked();
+}
+
+// ---------------------------------------------------------------------------------------
+
+Finestra::Finestra() : QWidget(nullptr) {
+    // A window the user closes from its frame is gone; the next show makes it afresh.
+    setAttribute(Qt::WA_DeleteOnClose);
+}
+
+void Finestra::costruisci(const ProgettoFinestra& progetto, std::span<const Controllo> controlli) {
+    progetto_ = progetto;
+    persistenza_ = progetto.persistenza;
+    setWindowTitle(QString::fromUtf8(progetto.didascalia));
+    setFixedSize(pixel(progetto.larghezza), pixel(progetto.altezza));
+    setFont(fontDa(progetto.carattere));
+    coloraSfondo(this, progetto.sfondo, QPalette::Window);
+    coloraTesto(this, progetto.colore, QPalette::WindowText);
+    if (progetto.icona) setWindowIcon(QIcon(QString::fromUtf8(progetto.icona)));
+    sfondo_ = risorsa(progetto.immagine);
+
+    for (const Controllo& c : controlli) crea(c, controlli);
+
+    // Stacking: rows are listed front first within each container, so lowering each
+    // in turn leaves the first one on top.
+    for (const Controllo& c : controlli) controlli_.value(QString::fromUtf8(c.nome))->lower();
+
+    // Tab order: ascending TabIndex over the controls that can take the focus.
+    std::vector<std::pair<int, QWidget*>> ordine;
+    for (const Controllo& c : controlli) {
+        QWidget* w = controlli_.value(QString::fromUtf8(c.nome));
+        if (c.tabIndex >= 0 && w->focusPolicy() != Qt::NoFocus) ordine.emplace_back(c.tabIndex, w);
+    }
+    std::sort(ordine.begin(), ordine.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < ordine.size(); ++i)
+        QWidget::setTabOrder(ordine[i - 1].second, ordine[i].second);
+    if (!ordine.empty()) ordine.front().second->setFocus(Qt::OtherFocusReason);
+}
+
+QWidget* Finestra::crea(const Controllo& c, std::span<const Controllo> tutti) {
+    const QString nome = QString::fromUtf8(c.nome);
+    if (QWidget* esistente = controlli_.value(nome)) return esistente;
+
+    QWidget* genitore = this;
+    if (c.contenitore && *c.contenitore) {
+        const auto trovato = std::find_if(tutti.begin(), tutti.end(), [&](const Controllo& x) {
+            return qstrcmp(x.nome, c.contenitore) == 0;
+        });
+        Q_ASSERT(trovato != tutti.end());
+        genitore = crea(*trovato, tutti);
+    }
+
+    const QString testo = QString::fromUtf8(c.testo ? c.testo : "");
+    const Qt::Alignment allinea =
+        c.allinea == Allinea::Centro ? Qt::AlignCenter : (Qt::AlignLeft | Qt::AlignVCenter);
+    QWidget* w = nullptr;
+    switch (c.tipo) {
+    case Tipo::Pannello: {
+        auto* r = new Riquadro(genitore);
+        coloraSfondo(r, c.sfondo, QPalette::Window);
+        if (c.testo && *c.testo) {
+            r->setImmagine(risorsa(c.testo));
+            r->setOrigine(testo);
+        }
+        r->setAutoFillBackground(true);
+        r->setFocusPolicy(Qt::NoFocus);
+        w = r;
+        break;
+    }
+    case Tipo::Etichetta: {
+        auto* l = new Cliccabile(testo, genitore);
+        l->setAlignment(c.allinea == Allinea::Centro ? Qt::AlignHCenter | Qt::AlignTop
+                                                     : Qt::AlignLeft | Qt::AlignTop);
+        l->setWordWrap(true);
+        l->setTextFormat(Qt::PlainText);
+        QPalette p = l->palette();
+        p.setColor(QPalette::Window, c.sfondo.sistema() ? p.color(QPalette::Button) : c.sfondo.qt());
+        if (!c.colore.sistema()) p.setColor(QPalette::WindowText, c.colore.qt());
+        l->setPalette(p);
+        l->setAutoFillBackground(true);
+        l->setAccessibleName(testo.trimmed());
+        w = l;
+        break;
+    }
+    case Tipo::Casella: {
+        auto* e = new QLineEdit(testo, genitore);
+        e->setAlignment(allinea);
+        e->setCursorPosition(0);
+        coloraSfondo(e, c.sfondo, QPalette::Base);
+        coloraTesto(e, c.colore, QPalette::Text);
+        if (!testo.trimmed().isEmpty()) e->setAccessibleName(testo.trimmed());
+        w = e;
+        break;
+    }
+    case Tipo::Pulsante: {
+        auto* b = new Pulsante(testo, genitore);
+        coloraSfondo(b, c.sfondo, QPalette::Button);
+        coloraTesto(b, c.colore, QPalette::ButtonText);
+        b->setAutoDefault(false);
+        b->setAccessibleName(senzaTastoRapido(testo).simplified());
+        w = b;
+        break;
+    }
+    case Tipo::Immagine: {
+        auto* i = new Cliccabile(genitore);
+        i->setPixmap(risorsa(c.testo));
+        i->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        i->setFocusPolicy(Qt::NoFocus);
+        w = i;
+        break;
+    }
+    }
+    w->setObjectName(nome);
+    w->setGeometry(pixel(c.left), pixel(c.top), pixel(c.width), pixel(c.height));
+    if (c.carattere.nome) w->setFont(fontDa(c.carattere));
+    controlli_.insert(nome, w);
+    return w;
+}
+
+void Finestra::posiziona() {
+    QRect area(0, 0, width(), height());
+    if (progetto_.left >= 0) {
+        area.moveTopLeft(QPoint(pixel(progetto_.left), pixel(progetto_.top)));
+    } else if (const QScreen* schermo = QGuiApplication::primaryScreen()) {
+        area.moveCenter(schermo->availableGeometry().center());
+    }
+    // The design places the client area; the frame goes around it.
+    setGeometry(area);
+}
+
+void Finestra::stampa(const QString& riga) {
+    righe_.append(Riga{riga, persistenza_, false});
+    update();
+}
+
+QStringList Finestra::righeStampate() const {
+    QStringList r;
+    for (const Riga& riga : righe_) r.append(riga.testo);
+    return r;
+}
+
+void Finestra::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    if (!sfondo_.isNull()) p.drawPixmap(0, 0, sfondo_);
+    p.setFont(font());
+    p.setPen(palette().color(QPalette::WindowText));
+    const QFontMetrics m(font());
+    int y = m.ascent();
+    for (Riga& riga : righe_) {
+        if (riga.persistente || !riga.disegnata) p.drawText(0, y, riga.testo);
+        riga.disegnata = true;
+        y += m.height();
+    }
+}
+
+}  // namespace ponderino
