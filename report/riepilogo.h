@@ -1,0 +1,66 @@
+// The printed summary of one subject as plain data: 47 printer lines, each a
+// sequence of items joined side by side or at the next 14-column print zone.
+// No Qt here; report/stampa.h puts these lines on paper.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "core/misure.h"
+#include "core/risultati.h"
+
+namespace ponderino {
+
+// A calendar date as the printed summary shows it.
+struct DataStampa {
+    int giorno;  // 1..31
+    int mese;    // 1..12
+    int anno;    // four digits
+};
+
+// How an item joins the one before it on its line.
+enum class Giunzione {
+    Adiacente,     // starts where the previous item ended
+    ProssimaZona,  // starts at the first print zone right of the current position
+};
+
+// One printed item. The first item of a line is always Adiacente.
+struct Voce {
+    Giunzione giunzione;
+    std::string testo;
+
+    bool operator==(const Voce&) const = default;
+};
+
+// A printed line; an empty line has no items.
+using RigaStampa = std::vector<Voce>;
+
+inline constexpr std::size_t righeRiepilogo = 47;
+// Print zones begin every this many columns from the left edge.
+inline constexpr int colonneZona = 14;
+
+// How a value of the results file prints: a text unchanged; a number with a
+// sign position in front (a space, or its minus sign) and one space behind,
+// e.g. 0 -> " 0 ", -2,5 -> "-2,5 ".
+std::string testoVoce(const ValoreRisultato& valore,
+                      const ImpostazioniRegionali& regionali = regionaliItaliane);
+
+// "dd/mm/yyyy", e.g. "08/12/2026".
+std::string testoData(const DataStampa& data);
+
+// The three lines the calculation screen shows after printing: month and day
+// with two digits, year with four: {"12", "08", "2026"} for 8 December 2026.
+std::array<std::string, 3> righeData(const DataStampa& data);
+
+// The whole summary: exactly righeRiepilogo lines. `dati` are the field texts
+// as typed (printed unchanged), `valori` the values read back from the results
+// file, of which the first eight are used. Throws std::invalid_argument when
+// fewer than eight values are given.
+std::vector<RigaStampa> documentoRiepilogo(const DatiSoggetto& dati,
+                                           const std::vector<ValoreRisultato>& valori,
+                                           const DataStampa& data,
+                                           const ImpostazioniRegionali& regionali = regionaliItaliane);
+
+}  // namespace ponderino

@@ -1,0 +1,107 @@
+#include "report/stampa.h"
+
+#include <cmath>
+#include <exception>
+#include <string>
+
+#include <QFontMetricsF>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QString>
+
+#include "core/risultati.h"
+
+namespace ponderino {
+
+namespace {
+
+QString qtesto(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+std::string nomeFile(const std::filesystem::path& file) { return file.string(); }
+
+// The results file's values, checked before any printing starts.
+std::vector<ValoreRisultato> valoriDalFile(const std::filesystem::path& fileDati) {
+    std::vector<ValoreRisultato> valori;
+    try {
+        valori = leggiRisultati(fileDati);
+    } catch (const std::exception& e) {
+        throw ErroreStampa(e.what());
+    }
+    if (valori.size() < 8)
+        throw ErroreStampa("Il file " + nomeFile(fileDati) + " contiene meno di otto valori");
+    return valori;
+}
+
+}  // namespace
+
+QFont fontRiepilogo() {
+    QFont font(QStringLiteral("Arial"), 12);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+int disegnaDocumento(QPagedPaintDevice& foglio, const std::vector<RigaStampa>& righe) {
+    QPainter pittore;
+    if (!pittore.begin(&foglio))
+        throw ErroreStampa("La stampante non accetta il documento");
+
+    const QFont font = fontRiepilogo();
+    pittore.setFont(font);
+    const QFontMetricsF metriche(font, &foglio);
+    const double altezzaRiga = metriche.lineSpacing();
+    const double larghezzaZona = metriche.averageCharWidth() * colonneZona;
+    const double larghezza = foglio.width();
+    const double altezza = foglio.height();
+    pittore.setClipRect(QRectF(0, 0, larghezza, altezza));
+
+    int pagine = 1;
+    double y = 0;
+    for (const RigaStampa& riga : righe) {
+        if (y > 0 && y + altezzaRiga > altezza) {
+            if (!foglio.newPage()) {
+                pittore.end();
+                throw ErroreStampa("La stampante non accetta una nuova pagina");
+            }
+            pittore.setClipRect(QRectF(0, 0, larghezza, altezza));
+            ++pagine;
+            y = 0;
+        }
+        double x = 0;
+        for (const Voce& voce : riga) {
+            if (voce.giunzione == Giunzione::ProssimaZona)
+                x = (std::floor(x / larghezzaZona) + 1) * larghezzaZona;
+            const QString testo = qtesto(voce.testo);
+            if (x < larghezza) pittore.drawText(QPointF(x, y + metriche.ascent()), testo);
+            x += metriche.horizontalAdvance(testo);
+        }
+        y += altezzaRiga;
+    }
+
+    if (!pittore.end())
+        throw ErroreStampa("La stampa del documento non si è conclusa");
+    return pagine;
+}
+
+void stampaRiepilogo(const DatiSoggetto& dati, const std::filesystem::path& fileDati,
+                     const DataStampa& oggi, QPrinter& stampante) {
+    const auto documento = documentoRiepilogo(dati, valoriDalFile(fileDati), oggi);
+    disegnaDocumento(stampante, documento);
+}
+
+void stampaRiepilogo(const DatiSoggetto& dati, const std::filesystem::path& fileDati,
+                     const DataStampa& oggi) {
+    const auto documento = documentoRiepilogo(dati, valoriDalFile(fileDati), oggi);
+
+    const QPrinterInfo predefinita = QPrinterInfo::defaultPrinter();
+    if (predefinita.isNull()) throw ErroreStampa("Nessuna stampante predefinita");
+    QPrinter stampante(predefinita, QPrinter::HighResolution);
+    if (!stampante.isValid())
+        throw ErroreStampa("La stampante predefinita " + predefinita.printerName().toStdString() +
+                           " non è disponibile");
+    stampante.setDocName(QStringLiteral("Ponderino - riepilogo"));
+    disegnaDocumento(stampante, documento);
+}
+
+}  // namespace ponderino

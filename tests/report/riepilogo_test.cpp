@@ -1,0 +1,189 @@
+// The summary as data: every line, item and join, for the cases a user meets.
+#include "report/riepilogo.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using namespace ponderino;
+
+namespace {
+
+Voce A(std::string t) { return {Giunzione::Adiacente, std::move(t)}; }
+Voce Z(std::string t) { return {Giunzione::ProssimaZona, std::move(t)}; }
+std::string spazi(int n) { return std::string(n, ' '); }
+
+const std::vector<std::string> frasi = {
+    "In base al metodo di Lorentz l'indice risultante  e' :",
+    "In base al metodo di Bertheam il peso ideale e'di  Kg:",
+    "In base al metodo di Gautrelet il peso ideale e'di Kg:",
+    "In base al metodo di Enrhart  il  peso ideale e'di Kg:",
+    "In base al metodo di VanDerVael il peso ideale e'di Kg:",
+    "In base  al metodo  di  Broca  il peso ideale e' di Kg:",
+    "In base al metodo di Perrault il peso ideale e' di  Kg:",
+    "In base al metodo  del  B.M.I. l'indice  risultante e':",
+};
+
+// The whole document written out line by line, for the given field texts,
+// printed result items and date text.
+std::vector<RigaStampa> atteso(const DatiSoggetto& d, const std::vector<std::string>& risultati,
+                               const std::string& data) {
+    std::vector<RigaStampa> r = {
+        {},
+        {},
+        {},
+        {A(spazi(33)), A("Programma per la determinazione del proprio peso corporeo")},
+        {},
+        {A("data"), A(" "), A(data)},
+        {},
+        {A("nome              "), Z(d.nome)},
+        {A("eta'              "), Z("         "), Z(d.eta)},
+        {A("peso              "), Z(d.peso)},
+        {A("larghezza spalle  "), Z(d.spalle)},
+        {A("circonfer torace  "), Z(d.torace)},
+        {A("circonfer vita    "), Z(d.vita)},
+        {A("altezza           "), Z(d.alt)},
+        {},
+        {},
+        {A(spazi(33)), A("In base ai dati inseriti riassumo i risultati ottenuti")},
+        {A(spazi(22)), A(std::string(54, '_'))},
+        {},
+    };
+    for (int i = 0; i < 8; ++i) {
+        r.push_back({A(frasi[i]), A(" "), A(risultati[i])});
+        r.push_back({});
+        r.push_back({});
+    }
+    r.push_back({A(" Attenzione i calcoli descritti sono derivati da letture di testi adeguati o da "
+                   "ricerche fatte su internet")});
+    r.push_back({A(" sono solo dati indicativi e in ogni caso NON SOSTITUISCONO il giusto rapporto con "
+                   "il proprio medico ")});
+    r.push_back({A(" di fiducia.")});
+    r.push_back({A(" Per cui l'autore declina qualsiasi responsabilita' derivata dal cattivo uso di "
+                   "queste informazioni")});
+    return r;
+}
+
+std::vector<ValoreRisultato> testi(const std::vector<std::string>& v) {
+    return {v.begin(), v.end()};
+}
+
+const DatiSoggetto mario{"Mario Rossi", "30", "70", "45", "95", "80", "175"};
+const std::vector<std::string> confermati = {"0,98", "75", "71,5", "69,2", "68,7", "75", "77,7", "22,8"};
+const std::vector<ValoreRisultato> zeri(8, 0.0);
+const DataStampa ottoDicembre{8, 12, 2026};
+
+void confronta(const std::vector<RigaStampa>& avuto, const std::vector<RigaStampa>& voluto) {
+    ASSERT_EQ(avuto.size(), 47u);
+    ASSERT_EQ(voluto.size(), 47u);
+    for (std::size_t i = 0; i < voluto.size(); ++i) {
+        ASSERT_EQ(avuto[i].size(), voluto[i].size()) << "riga " << i + 1;
+        for (std::size_t j = 0; j < voluto[i].size(); ++j) {
+            EXPECT_EQ(avuto[i][j].testo, voluto[i][j].testo) << "riga " << i + 1 << ", voce " << j + 1;
+            EXPECT_EQ(avuto[i][j].giunzione, voluto[i][j].giunzione)
+                << "riga " << i + 1 << ", voce " << j + 1;
+        }
+    }
+}
+
+struct CasoDocumento {
+    const char* nome;
+    DatiSoggetto dati;
+    std::vector<ValoreRisultato> valori;
+    DataStampa data;
+    std::vector<std::string> risultatiStampati;
+    std::string testoData;
+};
+
+class Documento : public ::testing::TestWithParam<CasoDocumento> {};
+
+TEST_P(Documento, HaLe47RigheAttese) {
+    const auto& c = GetParam();
+    confronta(documentoRiepilogo(c.dati, c.valori, c.data),
+              atteso(c.dati, c.risultatiStampati, c.testoData));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casi, Documento,
+    ::testing::Values(
+        CasoDocumento{"confermato", mario, testi(confermati), ottoDicembre, confermati, "08/12/2026"},
+        CasoDocumento{"dopoPulisci", mario, zeri, ottoDicembre, std::vector<std::string>(8, " 0 "),
+                      "08/12/2026"},
+        CasoDocumento{"campiVuoti", DatiSoggetto{}, zeri, {1, 3, 2027},
+                      std::vector<std::string>(8, " 0 "), "01/03/2027"},
+        // Fields changed after the confirmation: the new texts, the old results.
+        CasoDocumento{"campiModificati", {"  Anna ", "4O", "", "45,5", "abc", "-3", "1.750"},
+                      testi(confermati), {31, 1, 2027}, confermati, "31/01/2027"},
+        // Only the first eight values count; numbers and texts may be mixed.
+        CasoDocumento{"valoriMisti", mario,
+                      {std::string("0,98"), -10.0, 2.5, std::string(""), 0.0, 150.0,
+                       std::string("1E+1"), 1e20, std::string("in più")},
+                      {9, 9, 999}, {"0,98", "-10 ", " 2,5 ", "", " 0 ", " 150 ", "1E+1", " 1E+20 "},
+                      "09/09/0999"}),
+    [](const auto& info) { return std::string(info.param.nome); });
+
+TEST(Documento, FrasiDeiRisultatiHannoLaLunghezzaGiusta) {
+    const auto doc = documentoRiepilogo(mario, testi(confermati), ottoDicembre);
+    const std::size_t lunghezze[8] = {54, 54, 54, 54, 55, 55, 55, 55};
+    for (int i = 0; i < 8; ++i) {
+        const auto& riga = doc[19 + 3 * i];
+        ASSERT_EQ(riga.size(), 3u);
+        EXPECT_EQ(riga[0].testo.size(), lunghezze[i]) << riga[0].testo;
+        // A stored text follows after exactly one space.
+        EXPECT_EQ(riga[1].testo + riga[2].testo, " " + confermati[i]);
+    }
+}
+
+TEST(Documento, LaPrimaVoceDiOgniRigaEAdiacente) {
+    for (const auto& riga : documentoRiepilogo(DatiSoggetto{}, zeri, ottoDicembre)) {
+        if (!riga.empty()) {
+            EXPECT_EQ(riga.front().giunzione, Giunzione::Adiacente);
+        }
+    }
+}
+
+TEST(Documento, MenoDiOttoValoriNonBastano) {
+    EXPECT_THROW(documentoRiepilogo(mario, std::vector<ValoreRisultato>(7, 0.0), ottoDicembre),
+                 std::invalid_argument);
+}
+
+TEST(TestoVoce, TestoImmutatoNumeroConSpazi) {
+    struct {
+        ValoreRisultato valore;
+        const char* atteso;
+    } casi[] = {
+        {std::string("0,98"), "0,98"},
+        {std::string(" 7 "), " 7 "},
+        {std::string(""), ""},
+        {0.0, " 0 "},
+        {-0.0, " 0 "},
+        {75.0, " 75 "},
+        {-10.0, "-10 "},
+        {2.5, " 2,5 "},
+        {1e20, " 1E+20 "},
+        {-1.5e-7, "-1,5E-07 "},
+    };
+    for (const auto& c : casi) EXPECT_EQ(testoVoce(c.valore), c.atteso);
+    EXPECT_EQ(testoVoce(2.5, regionaliPunto), " 2.5 ");
+}
+
+TEST(Data, TestoERigheDelloSchermo) {
+    struct {
+        DataStampa data;
+        const char* testo;
+        std::array<std::string, 3> righe;
+    } casi[] = {
+        {{8, 12, 2026}, "08/12/2026", {"12", "08", "2026"}},
+        {{1, 3, 2027}, "01/03/2027", {"03", "01", "2027"}},
+        {{31, 10, 2030}, "31/10/2030", {"10", "31", "2030"}},
+        {{5, 6, 812}, "05/06/0812", {"06", "05", "0812"}},
+    };
+    for (const auto& c : casi) {
+        EXPECT_EQ(testoData(c.data), c.testo);
+        EXPECT_EQ(righeData(c.data), c.righe);
+    }
+}
+
+}  // namespace
