@@ -1,5 +1,6 @@
 #include "report/riepilogo.h"
 
+#include <cmath>
 #include <cstdio>
 #include <stdexcept>
 #include <string_view>
@@ -51,6 +52,10 @@ std::string quattroCifre(int n) {
 }
 
 }  // namespace
+
+double inizioZonaSeguente(double x, double larghezzaZona) {
+    return (std::floor(x / larghezzaZona) + 1) * larghezzaZona;
+}
 
 std::string testoVoce(const ValoreRisultato& valore, const ImpostazioniRegionali& regionali) {
     if (const auto* testo = std::get_if<std::string>(&valore)) return *testo;

@@ -41,6 +41,11 @@ inline constexpr std::size_t righeRiepilogo = 47;
 // Print zones begin every this many columns from the left edge.
 inline constexpr int colonneZona = 14;
 
+// Where a next-zone item starts when the current position is x: the first
+// multiple of larghezzaZona strictly right of x (a label that ends exactly on a
+// mark puts its value at the next one).
+double inizioZonaSeguente(double x, double larghezzaZona);
+
 // How a value of the results file prints: a text unchanged; a number with a
 // sign position in front (a space, or its minus sign) and one space behind,
 // e.g. 0 -> " 0 ", -2,5 -> "-2,5 ".

@@ -1,6 +1,5 @@
 #include "report/stampa.h"
 
-#include <cmath>
 #include <exception>
 #include <string>
 
@@ -71,7 +70,7 @@ int disegnaDocumento(QPagedPaintDevice& foglio, const std::vector<RigaStampa>& r
         double x = 0;
         for (const Voce& voce : riga) {
             if (voce.giunzione == Giunzione::ProssimaZona)
-                x = (std::floor(x / larghezzaZona) + 1) * larghezzaZona;
+                x = inizioZonaSeguente(x, larghezzaZona);
             const QString testo = qtesto(voce.testo);
             if (x < larghezza) pittore.drawText(QPointF(x, y + metriche.ascent()), testo);
             x += metriche.horizontalAdvance(testo);

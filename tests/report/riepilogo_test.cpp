@@ -149,6 +149,17 @@ TEST(Documento, MenoDiOttoValoriNonBastano) {
                  std::invalid_argument);
 }
 
+TEST(Zone, InizioDellaZonaSeguente) {
+    struct {
+        double x, zona, atteso;
+    } casi[] = {
+        {0, 14, 14},      {0.001, 14, 14}, {13.999, 14, 14}, {14, 14, 28},
+        {14.001, 14, 28}, {27.5, 14, 28},  {28, 14, 42},     {100, 14, 112},
+        {0, 99.09375, 99.09375}, {99.09375, 99.09375, 198.1875}, {99.0, 99.09375, 99.09375},
+    };
+    for (const auto& c : casi) EXPECT_DOUBLE_EQ(inizioZonaSeguente(c.x, c.zona), c.atteso) << c.x;
+}
+
 TEST(TestoVoce, TestoImmutatoNumeroConSpazi) {
     struct {
         ValoreRisultato valore;

@@ -1,0 +1,149 @@
+#include "pdf_testo.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <stdexcept>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+namespace ponderino::prova {
+
+std::string esegui(const std::string& comando, int* stato) {
+    std::string uscita;
+    FILE* f = popen(comando.c_str(), "r");
+    if (!f) {
+        if (stato) *stato = -1;
+        return uscita;
+    }
+    std::array<char, 4096> buf;
+    std::size_t n;
+    while ((n = std::fread(buf.data(), 1, buf.size(), f)) > 0) uscita.append(buf.data(), n);
+    const int s = pclose(f);
+    if (stato) *stato = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
+    return uscita;
+}
+
+std::filesystem::path cartellaTemporanea(const std::string& prefisso) {
+    std::string modello = "/tmp/" + prefisso + "-XXXXXX";
+    if (!mkdtemp(modello.data())) throw std::runtime_error("mkdtemp non riesce");
+    return modello;
+}
+
+std::string tra_apici(const std::filesystem::path& p) {
+    std::string r = "'";
+    for (char c : p.string()) r += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return r + "'";
+}
+
+namespace {
+
+std::string senzaEntita(std::string s) {
+    static const std::pair<const char*, const char*> entita[] = {
+        {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&apos;", "'"}, {"&#39;", "'"}, {"&amp;", "&"}};
+    for (const auto& [da, a] : entita) {
+        for (std::size_t pos = 0; (pos = s.find(da, pos)) != std::string::npos; pos += std::strlen(a))
+            s.replace(pos, std::strlen(da), a);
+    }
+    return s;
+}
+
+}  // namespace
+
+std::vector<Pagina> leggiPdf(const std::filesystem::path& file) {
+    int stato = 0;
+    const std::string html = esegui("pdftotext -bbox " + tra_apici(file) + " - 2>&1", &stato);
+    if (stato != 0) {
+        ADD_FAILURE() << "pdftotext non legge " << file << ": " << html;
+        return {};
+    }
+    std::vector<Pagina> pagine;
+    static const std::regex elemento(
+        R"re(<page width="([0-9.]+)" height="([0-9.]+)">|<word xMin="([-0-9.]+)" yMin="([-0-9.]+)" xMax="([-0-9.]+)" yMax="([-0-9.]+)">([^<]*)</word>)re");
+    for (std::sregex_iterator it(html.begin(), html.end(), elemento), fine; it != fine; ++it) {
+        const auto& m = *it;
+        if (m[1].matched) {
+            pagine.push_back({std::stod(m[1]), std::stod(m[2]), {}});
+        } else if (!pagine.empty()) {
+            pagine.back().parole.push_back({static_cast<int>(pagine.size()) - 1, std::stod(m[3]),
+                                            std::stod(m[4]), std::stod(m[5]), std::stod(m[6]),
+                                            senzaEntita(m[7])});
+        }
+    }
+    return pagine;
+}
+
+std::vector<RigaLetta> righeLette(const std::vector<Pagina>& pagine) {
+    std::vector<RigaLetta> righe;
+    for (const Pagina& pagina : pagine) {
+        std::vector<Parola> parole = pagina.parole;
+        std::stable_sort(parole.begin(), parole.end(),
+                         [](const Parola& a, const Parola& b) { return a.y0 < b.y0; });
+        std::vector<RigaLetta> suPagina;
+        for (const Parola& p : parole) {
+            if (suPagina.empty() || std::abs(suPagina.back().y - p.y0) > 1.0)
+                suPagina.push_back({p.pagina, p.y0, {}, {}});
+            suPagina.back().parole.push_back(p);
+        }
+        for (RigaLetta& r : suPagina) {
+            std::stable_sort(r.parole.begin(), r.parole.end(),
+                             [](const Parola& a, const Parola& b) { return a.x0 < b.x0; });
+            for (const Parola& p : r.parole) r.testo += (r.testo.empty() ? "" : " ") + p.testo;
+            righe.push_back(std::move(r));
+        }
+    }
+    return righe;
+}
+
+std::string testoVisibile(const RigaStampa& riga) {
+    std::string grezzo;
+    for (const Voce& v : riga) {
+        if (v.giunzione == Giunzione::ProssimaZona) grezzo += ' ';
+        grezzo += v.testo;
+    }
+    std::string r;
+    for (char c : grezzo) {
+        if (c == ' ') {
+            if (!r.empty() && r.back() != ' ') r += ' ';
+        } else {
+            r += c;
+        }
+    }
+    if (!r.empty() && r.back() == ' ') r.pop_back();
+    return r;
+}
+
+Immagine paginaInGrigio(const std::filesystem::path& file, int pagina) {
+    Immagine img;
+    const auto base = file.parent_path() / ("pagina-" + std::to_string(pagina));
+    int stato = 0;
+    const std::string n = std::to_string(pagina);
+    const std::string messaggi = esegui("pdftoppm -r 72 -gray -singlefile -f " + n + " -l " + n + " " +
+                                            tra_apici(file) + " " + tra_apici(base) + " 2>&1",
+                                        &stato);
+    if (stato != 0) {
+        ADD_FAILURE() << "pdftoppm non disegna " << file << ": " << messaggi;
+        return img;
+    }
+    std::ifstream in(base.string() + ".pgm", std::ios::binary);
+    std::string magia;
+    int massimo = 0;
+    in >> magia >> img.larghezza >> img.altezza >> massimo;
+    in.get();
+    if (magia != "P5" || massimo != 255 || img.larghezza <= 0 || img.altezza <= 0) {
+        ADD_FAILURE() << "immagine PGM inattesa da pdftoppm";
+        return {};
+    }
+    img.pixel.resize(static_cast<std::size_t>(img.larghezza) * img.altezza);
+    in.read(reinterpret_cast<char*>(img.pixel.data()), static_cast<std::streamsize>(img.pixel.size()));
+    return img;
+}
+
+}  // namespace ponderino::prova

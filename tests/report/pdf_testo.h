@@ -1,0 +1,59 @@
+// Reading printed PDF files back for the tests: words with their boxes
+// (pdftotext -bbox), words grouped into lines, and a page as a grey image.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "report/riepilogo.h"
+
+namespace ponderino::prova {
+
+// Runs a shell command; gives its standard output, and its exit status in *stato.
+std::string esegui(const std::string& comando, int* stato = nullptr);
+
+// A new empty folder under /tmp, e.g. /tmp/ponderino-pdf-Ab12Cd.
+std::filesystem::path cartellaTemporanea(const std::string& prefisso);
+
+// A path quoted for the shell.
+std::string tra_apici(const std::filesystem::path& p);
+
+struct Parola {
+    int pagina;  // from 0
+    double x0, y0, x1, y1;  // points, from the top-left corner of the paper
+    std::string testo;
+};
+
+struct Pagina {
+    double larghezza, altezza;  // points
+    std::vector<Parola> parole;
+};
+
+// Every page of the file with its words; fails the calling test (and gives
+// nothing) when pdftotext cannot read it.
+std::vector<Pagina> leggiPdf(const std::filesystem::path& file);
+
+struct RigaLetta {
+    int pagina;
+    double y;                    // top of the line's words, points
+    std::string testo;           // its words joined by single spaces
+    std::vector<Parola> parole;  // left to right
+};
+
+// The words of each page grouped by their top edge, top to bottom.
+std::vector<RigaLetta> righeLette(const std::vector<Pagina>& pagine);
+
+// What a reader sees of a printed line: its items' texts, an item at a new
+// zone after a space, every run of blanks as one space, no blanks at the ends.
+std::string testoVisibile(const RigaStampa& riga);
+
+// One page rendered in grey levels (0 black .. 255 white), one pixel per point.
+struct Immagine {
+    int larghezza = 0, altezza = 0;
+    std::vector<unsigned char> pixel;
+    unsigned char at(int x, int y) const { return pixel[static_cast<std::size_t>(y) * larghezza + x]; }
+};
+Immagine paginaInGrigio(const std::filesystem::path& file, int pagina /* from 1 */);
+
+}  // namespace ponderino::prova
