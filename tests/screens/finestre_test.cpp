@@ -1,0 +1,325 @@
+// The windows as designed: sizes, positions, stacking, tab order, access keys, fonts,
+// and how they are shown, brought back and closed.
+
+#include "ambiente.h"
+
+#include <QFontInfo>
+#include <QMessageBox>
+#include <QTimer>
+
+namespace ponderino::prova {
+namespace {
+
+class DisegnoTest : public FinestreTest {};
+
+QPoint assoluta(QWidget* w) { return w->mapTo(w->window(), QPoint(0, 0)); }
+
+// Absolute positions and sizes in twips, as the design gives them beside the relative
+// ones: an independent check of the container arithmetic.
+struct Posto {
+    const char* nome;
+    int left, top, width, height;
+};
+
+TEST_F(DisegnoTest, OgniControlloDiForm2StaAlSuoPosto) {
+    const Posto posti[] = {
+        {"Picture1", 0, 0, 11775, 8295},     {"Picture3", 120, 120, 11055, 735},
+        {"Picture2", 3600, 960, 7575, 6255}, {"Picture4", 3720, 1200, 3615, 3975},
+        {"formula", 7440, 2400, 3495, 1095}, {"help1", 5400, 5760, 4095, 1335},
+        {"Picture5", 120, 7440, 11055, 735}, {"lorent", 360, 240, 1095, 495},
+        {"Command12", 1800, 240, 1095, 495}, {"Command5", 3120, 240, 1095, 495},
+        {"Command6", 4440, 240, 1095, 495},  {"Command14", 5760, 240, 1095, 495},
+        {"Command13", 7200, 240, 1095, 495}, {"Command15", 8520, 240, 1095, 495},
+        {"Command7", 9840, 240, 1095, 495},  {"Text4(1)", 6600, 3000, 735, 285},
+        {"Text4(2)", 6600, 3480, 735, 285},  {"Text4(3)", 6600, 3960, 735, 285},
+        {"Text4(4)", 6600, 4440, 735, 285},  {"Text4(5)", 6480, 1920, 735, 285},
+        {"Text4(0)", 6480, 2400, 735, 285},  {"nome", 5640, 1440, 1575, 315},
+        {"spalle", 5640, 2910, 735, 285},    {"alt", 5640, 4350, 735, 285},
+        {"Label2(0)", 3840, 1440, 1695, 375}, {"Label2(6)", 3840, 4320, 1695, 375},
+        {"Command1", 2760, 2040, 735, 255},  {"Command3", 2760, 2520, 735, 255},
+        {"Command11", 2760, 3000, 735, 255}, {"Text1", 7440, 1200, 1335, 375},
+        {"metodo", 8880, 1200, 2055, 375},   {"Text3", 7440, 1800, 3495, 375},
+        {"text2", 7440, 3720, 3495, 375},    {"kgp", 8040, 4320, 1095, 375},
+        {"Text5", 9360, 4320, 1095, 375},    {"Command4", 3720, 5280, 3615, 375},
+        {"Command8", 7800, 5040, 3135, 375}, {"Command10", 360, 7680, 1575, 375},
+        {"Command2", 4920, 7680, 1575, 375}, {"Command9", 9360, 7680, 1575, 375},
+    };
+    Form2* f = apriForm2();
+    for (const Posto& p : posti) {
+        QWidget* w = f->findChild<QWidget*>(p.nome);
+        ASSERT_NE(w, nullptr) << p.nome;
+        EXPECT_EQ(assoluta(w), QPoint(p.left / 15, p.top / 15)) << p.nome;
+        EXPECT_EQ(w->size(), QSize(p.width / 15, p.height / 15)) << p.nome;
+    }
+    // The unit boxes' right edges meet the data-entry panel's right edge.
+    EXPECT_EQ(assoluta(f->Text4[1]).x() + f->Text4[1]->width(),
+              assoluta(f->Picture4).x() + f->Picture4->width());
+}
+
+TEST_F(DisegnoTest, FinestreDelleDimensioniEDidascalieGiuste) {
+    Form1* f1 = mostra<Form1>();
+    clic(f1->Command1);
+    clic(f1->Command2);
+    QTest::mouseClick(f1->Image1, Qt::LeftButton);
+    Form2* f2 = esistente<Form2>();
+    clic(f2->Command2);
+    f2->alt->setText("170");
+    f2->torace->setText("90");
+    f2->eta->setText("30");
+    f2->peso->setText("70");
+    f2->spalle->setText("40");
+    f2->vita->setText("80");
+    clic(f2->Command4);
+    const std::vector<std::tuple<QWidget*, QString, QSize>> finestre = {
+        {f1, "PONDERINO", {750, 550}},
+        {f2, "Form calcolo", {750, 552}},
+        {esistente<form7>(), "Informazioni", {350, 286}},
+        {esistente<Form5>(), "AUTORE", {314, 161}},
+        {esistente<Form3>(), "Avviso", {312, 213}},
+        {esistente<form4>(), "Info", {292, 144}},
+    };
+    for (const auto& [w, didascalia, misura] : finestre) {
+        ASSERT_NE(w, nullptr) << didascalia.toStdString();
+        EXPECT_EQ(w->windowTitle(), didascalia);
+        EXPECT_EQ(w->size(), misura) << didascalia.toStdString();
+        EXPECT_TRUE(w->isVisible());
+    }
+    EXPECT_FALSE(f1->windowIcon().isNull());
+    // The small windows open where the design puts them.
+    EXPECT_EQ(esistente<form7>()->geometry().topLeft(), QPoint(333, 266));
+    EXPECT_EQ(esistente<Form3>()->geometry().topLeft(), QPoint(347, 291));
+    EXPECT_EQ(esistente<form4>()->geometry().topLeft(), QPoint(372, 303));
+    EXPECT_EQ(esistente<Form5>()->geometry().topLeft(), QPoint(351, 266));
+}
+
+TEST_F(DisegnoTest, ImpilamentoComeNelDisegno) {
+    Form2* f = apriForm2();
+    // Qt keeps siblings back to front.
+    const auto ordine = [](QWidget* genitore) {
+        QStringList nomi;
+        for (QObject* o : genitore->children())
+            if (o->isWidgetType() && !o->objectName().isEmpty()) nomi.prepend(o->objectName());
+        return nomi;
+    };
+    EXPECT_EQ(ordine(f), (QStringList{"Command15", "Command14", "Command13", "Command12", "Command2",
+                                      "Text4(4)", "Text4(3)", "Text4(2)", "Text4(1)", "lorent",
+                                      "Command5", "Command6", "Command7", "Command8", "Command9",
+                                      "Command10", "Picture1"}));
+    EXPECT_EQ(ordine(f->Picture1), (QStringList{"help1", "Command11", "Command3", "Command1",
+                                                "Picture5", "Picture2", "Picture3"}));
+    EXPECT_EQ(ordine(f->Picture2), (QStringList{"Command4", "formula", "Text5", "kgp", "text2",
+                                                "Text3", "metodo", "Text1", "Picture4"}));
+    // What lies over help1's corner and the unit boxes is what the user sees there.
+    EXPECT_EQ(f->childAt(pixel(5400) + 5, pixel(5760) + 5), f->help1);
+    EXPECT_EQ(f->childAt(pixel(7300), pixel(3100)), f->Text4[1]);
+}
+
+TEST_F(DisegnoTest, OrdineDiTabulazioneEFuocoIniziale) {
+    Form2* f = apriForm2();
+    QApplication::setActiveWindow(f);
+    EXPECT_EQ(QApplication::focusWidget(), f->nome);
+    const QStringList attesi = {
+        "nome", "eta", "peso", "spalle", "torace", "vita", "alt", "Command4", "Command10", "Command9",
+        "Command8", "Command7", "Command6", "Command5", "lorent", "Text1", "metodo", "Text3", "text2",
+        "kgp", "Text5", "Text4(0)", "Text4(1)", "Text4(2)", "Text4(3)", "Text4(4)", "Command1",
+        "Command3", "Command11", "Command2", "Command12", "Command13", "Command14", "Command15",
+        "Text4(5)", "nome"};
+    QStringList visti{QApplication::focusWidget()->objectName()};
+    for (int i = 1; i < attesi.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visti << QApplication::focusWidget()->objectName();
+    }
+    EXPECT_EQ(visti, attesi);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), f->Text4[5]);
+}
+
+// A button pressed by its access key clicks itself a moment later, as a mouse would.
+void tastoDiAccesso(QWidget* finestra, Qt::Key tasto) {
+    QApplication::setActiveWindow(finestra);
+    QTest::keyClick(finestra, tasto, Qt::AltModifier);
+    QTest::qWait(200);
+}
+
+TEST_F(DisegnoTest, TastiDiAccesso) {
+    Form2* f = apriForm2();
+    QApplication::setActiveWindow(f);
+    // Alt+? reaches one of the three guide buttons, never another control.
+    QTest::keyClick(f, '?', Qt::AltModifier);
+    QWidget* guida = QApplication::focusWidget();
+    EXPECT_TRUE(guida == f->Command1 || guida == f->Command3 || guida == f->Command11);
+    // Alt+H opens the warning screen; Alt+P clears; Alt+C confirms; Alt+E leaves.
+    tastoDiAccesso(f, Qt::Key_H);
+    EXPECT_NE(esistente<Form3>(), nullptr);
+    digita(f->nome, "Anna");
+    tastoDiAccesso(f, Qt::Key_P);
+    EXPECT_EQ(f->nome->text(), "");
+    EXPECT_EQ(leggiFile(dati()), "0,0,0,0,0,0,0,0\r\n");
+    tastoDiAccesso(f, Qt::Key_C);
+    EXPECT_EQ(registro().messaggi.size(), 1u);
+    tastoDiAccesso(f, Qt::Key_E);
+    EXPECT_EQ(registro().terminazioni, 1);
+    // Alt+S prints (here: no results file to print is a clear message, not a crash).
+    tastoDiAccesso(f, Qt::Key_S);
+    EXPECT_EQ(registro().messaggi.size(), 2u);
+}
+
+TEST_F(DisegnoTest, CaratteriEColori) {
+    Form2* f = apriForm2();
+    const QFontInfo campo(f->nome->font());
+    EXPECT_EQ(campo.family(), "Liberation Sans");
+    EXPECT_TRUE(campo.bold());
+    EXPECT_DOUBLE_EQ(f->nome->font().pointSizeF(), 9.0);
+    EXPECT_DOUBLE_EQ(f->kgp->font().pointSizeF(), 12.0);
+    EXPECT_FALSE(f->lorent->font().bold());
+    EXPECT_TRUE(f->Command4->font().bold());
+    EXPECT_EQ(f->Command7->palette().color(QPalette::Button), QColor(128, 64, 0));
+    EXPECT_EQ(f->Command2->palette().color(QPalette::Button), QColor(128, 64, 0));
+    EXPECT_EQ(f->Command4->palette().color(QPalette::Button), QColor(255, 255, 255));
+    EXPECT_EQ(f->Picture2->palette().color(QPalette::Window), QColor(0, 0, 128));
+    EXPECT_EQ(f->Text5->text(), " Kg");
+    EXPECT_EQ(f->Command14->text(), "    Formula      VanDerVael");
+    EXPECT_EQ(f->Command4->accessibleName(), "Conferma qui i dati prima di continuare");
+    EXPECT_EQ(f->alt->accessibleName(), "Altezza soggetto");
+    // Captions that do not fit wrap onto more lines instead of being cut.
+    const QImage immagine = f->lorent->grab().toImage();
+    int righeConTesto = 0;
+    for (int y = 0; y < immagine.height(); ++y) {
+        bool scuro = false;
+        for (int x = 4; x < immagine.width() - 4; ++x)
+            if (qGray(immagine.pixel(x, y)) < 80) scuro = true;
+        righeConTesto += scuro;
+    }
+    EXPECT_GT(righeConTesto, 14);
+}
+
+// ---------------------------------------------------------------------------------------
+
+class CicloDiVitaTest : public FinestreTest {};
+
+TEST_F(CicloDiVitaTest, ContinuaDueVolteRiportaLaStessaForm2) {
+    Form1* f1 = mostra<Form1>();
+    clic(f1->Command2);
+    Form2* f2 = esistente<Form2>();
+    ASSERT_NE(f2, nullptr);
+    digita(f2->alt, "170");
+    clic(f2->Command13);
+    clic(f1->Command2);
+    EXPECT_EQ(esistente<Form2>(), f2);
+    EXPECT_EQ(f2->alt->text(), "170");
+    EXPECT_EQ(f2->kgp->text(), "70");
+    EXPECT_EQ(f2->formula->origine(), "broca.bmp");
+    EXPECT_TRUE(f1->isVisible());
+}
+
+TEST_F(CicloDiVitaTest, InformazioniStampaUnaVoltaSola) {
+    Form1* f1 = mostra<Form1>();
+    clic(f1->Command1);
+    form7* info = esistente<form7>();
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->righeStampate().size(), 16);
+    EXPECT_EQ(info->righeStampate()[1], " Il  programma      PONDERINO  nasce  per ");
+    EXPECT_EQ(info->righeStampate()[15], "rete.");
+    clic(info->Command1);
+    EXPECT_TRUE(info->isVisible());
+    clic(f1->Command1);
+    EXPECT_EQ(esistente<form7>(), info);
+    EXPECT_EQ(info->righeStampate().size(), 16);
+    // The printed text is really drawn, in green on black.
+    const QImage immagine = info->grab().toImage();
+    bool verde = false;
+    for (int y = 0; y < 60 && !verde; ++y)
+        for (int x = 0; x < immagine.width() && !verde; ++x)
+            verde = immagine.pixelColor(x, y).green() > 150 && immagine.pixelColor(x, y).red() < 100;
+    EXPECT_TRUE(verde);
+}
+
+TEST_F(CicloDiVitaTest, AvvisoUnaSolaVoltaConLeSueSeiRighe) {
+    Form2* f = apriForm2();
+    for (int i = 0; i < 3; ++i) clic(f->Command2);
+    Form3* avviso = esistente<Form3>();
+    ASSERT_NE(avviso, nullptr);
+    EXPECT_EQ(avviso->righeStampate(),
+              (QStringList{"", "              PONDERINO", "", "  Per la spiegazione dei metodi",
+                           "  Leggi il file Help.htm allegato", "  al programma."}));
+    EXPECT_TRUE(avviso->persistenza());
+    int avvisi = 0;
+    for (QWidget* w : QApplication::topLevelWidgets()) avvisi += qobject_cast<Form3*>(w) != nullptr;
+    EXPECT_EQ(avvisi, 1);
+    clic(avviso->Command1);
+    EXPECT_TRUE(avviso->isVisible());
+}
+
+TEST_F(CicloDiVitaTest, UnaFinestraChiusaTornaNuova) {
+    Form2* f = apriForm2();
+    digita(f->alt, "170");
+    clic(f->Command2);
+    f->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(esistente<Form2>(), nullptr);
+    Form2* nuova = apriForm2();
+    EXPECT_EQ(nuova->alt->text(), "");
+    EXPECT_EQ(nuova->Text5->text(), " Kg");
+    EXPECT_FALSE(nuova->persistenza());
+    // Form3 was left open and leads back to the new Form2.
+    clic(esistente<Form3>()->Command1);
+    EXPECT_EQ(esistente<Form2>(), nuova);
+}
+
+TEST_F(CicloDiVitaTest, TerminaEAutore) {
+    Form1* f1 = mostra<Form1>();
+    // A click on the title picture outside the button does nothing.
+    QTest::mouseClick(f1->Picture2, Qt::LeftButton, {}, QPoint(50, 50));
+    EXPECT_EQ(esistente<Form5>(), nullptr);
+    QTest::mouseClick(f1->Image1, Qt::LeftButton);
+    Form5* autore = esistente<Form5>();
+    ASSERT_NE(autore, nullptr);
+    EXPECT_EQ(autore->Label1->text(), "Ponderino");
+    EXPECT_EQ(autore->Label5->focusPolicy(), Qt::NoFocus);
+    QTest::mouseClick(autore->Label5, Qt::LeftButton);
+    EXPECT_TRUE(autore->isVisible());
+    EXPECT_TRUE(f1->isVisible());
+    clic(f1->Command3);
+    EXPECT_EQ(registro().terminazioni, 1);
+    EXPECT_FALSE(std::filesystem::exists(dati()));
+}
+
+TEST_F(CicloDiVitaTest, IlMessaggioVeroHaTitoloSoloOkENessunaIcona) {
+    Form2* f = apriForm2();
+    const auto registrato = piattaforma().messaggio;
+    piattaforma().messaggio = piattaformaReale().messaggio;
+    QString titolo, testo;
+    QMessageBox::Icon icona = QMessageBox::Warning;
+    QMessageBox::StandardButtons pulsanti;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        titolo = box->windowTitle();
+        testo = box->text();
+        icona = box->icon();
+        pulsanti = box->standardButtons();
+        box->accept();
+    });
+    clic(f->lorent);
+    piattaforma().messaggio = registrato;
+    EXPECT_EQ(titolo, "ponderino");
+    EXPECT_EQ(testo, "Mancano i dati ");
+    EXPECT_EQ(icona, QMessageBox::NoIcon);
+    EXPECT_EQ(pulsanti, QMessageBox::Ok);
+}
+
+TEST_F(CicloDiVitaTest, LAttesaVeraTieneLaGuidaPerUnSecondo) {
+    Form2* f = apriForm2();
+    const auto registrata = piattaforma().attendi;
+    piattaforma().attendi = piattaformaReale().attendi;
+    QElapsedTimer tempo;
+    tempo.start();
+    clic(f->Command1);
+    piattaforma().attendi = registrata;
+    EXPECT_GE(tempo.elapsed(), 900);
+    EXPECT_LT(tempo.elapsed(), 5000);
+    EXPECT_EQ(f->help1->origine(), "grayne1.bmp");
+}
+
+}  // namespace
+}  // namespace ponderino::prova
