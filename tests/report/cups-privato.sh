@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # A private CUPS server for the printing tests, apart from the system's own.
 #
-#   cups-privato.sh start DIR   starts cupsd with its configuration, spool, logs
+#   cups-privato.sh start DIR [PID]
+#                               starts cupsd with its configuration, spool, logs
 #                               and socket inside DIR, adds the queue
 #                               "ponderino-test" (a file: device writing
 #                               DIR/uscita/job.pdf) and makes it the default.
 #                               Prints the socket path; clients reach the server
-#                               with CUPS_SERVER=<that path>.
+#                               with CUPS_SERVER=<that path>. With PID, the
+#                               server is also stopped once that process ends,
+#                               so a crashed test leaves nothing running.
 #   cups-privato.sh stop DIR    stops that cupsd (only the one whose pid it
 #                               wrote in DIR) and waits for it to end.
 #
@@ -16,6 +19,7 @@ set -euo pipefail
 
 comando=${1:-}
 dir=${2:-}
+sorvegliato=${3:-}
 if [ -z "$comando" ] || [ -z "$dir" ]; then
   echo "uso: $0 start|stop DIR" >&2
   exit 2
@@ -172,7 +176,7 @@ cat >"$dir/test.ppd" <<'EOF'
 EOF
 
 /usr/sbin/cupsd -f -c "$dir/conf/cupsd.conf" -s "$dir/conf/cups-files.conf" \
-  >"$dir/log/cupsd.out" 2>&1 &
+  </dev/null >"$dir/log/cupsd.out" 2>&1 &
 pid=$!
 echo "$pid" >"$dir/cupsd.pid"
 
@@ -193,6 +197,18 @@ if [ "$pronto" -ne 1 ]; then
   cat "$dir/log/cupsd.out" "$dir/log/error_log" 2>/dev/null >&2 || true
   ferma
   exit 1
+fi
+
+if [ -n "$sorvegliato" ]; then
+  (
+    while kill -0 "$pid" 2>/dev/null; do
+      if ! kill -0 "$sorvegliato" 2>/dev/null; then
+        kill -TERM "$pid" 2>/dev/null || true
+        break
+      fi
+      sleep 1
+    done
+  ) </dev/null >/dev/null 2>&1 &
 fi
 
 /usr/sbin/lpadmin -p "$coda" -E -v "file:$dir/uscita/job.pdf" -P "$dir/test.ppd"
