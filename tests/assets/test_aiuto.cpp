@@ -107,7 +107,7 @@ TEST(Aiuto, EUnaPaginaHtml5ItalianaSenzaNienteDiEsterno)
 
 // Every element is closed in the right order, ids are unique and every
 // link inside the page points at one of them.
-TEST(Aiuto, LeEtichetteSonoAnnidateBeneEIRimandiPortanoDaQualchePart)
+TEST(Aiuto, LeEtichetteSonoAnnidateBeneEIRimandiArrivano)
 {
     const QString pagina = leggiAiuto();
     ASSERT_FALSE(pagina.isEmpty());
