@@ -1,6 +1,7 @@
 #include "core/misure.h"
 
 #include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <memory>
 #include <system_error>
@@ -14,10 +15,75 @@ namespace {
 bool spazio(char c) { return c == ' ' || c == '\t'; }
 bool cifra(char c) { return c >= '0' && c <= '9'; }
 
-// True when `testo` holds `pezzo` at position i; an empty separator never matches.
-bool trova(std::string_view testo, std::size_t i, std::string_view pezzo) {
-    return !pezzo.empty() && testo.size() - i >= pezzo.size() && testo.compare(i, pezzo.size(), pezzo) == 0;
+// A separator of the regional settings: the common one-byte separators get a
+// plain comparison, longer ones (several bytes of UTF-8) a text comparison.
+// An empty separator never matches.
+struct SeparatoreCorto {
+    explicit SeparatoreCorto(std::string_view s) : c(s.empty() ? '\0' : s[0]), presente(!s.empty()) {}
+    bool trova(std::string_view t, std::size_t i) const { return presente && t[i] == c; }
+    std::size_t lunghezza() const { return 1; }
+    char c;
+    bool presente;
+};
+
+struct SeparatoreLungo {
+    explicit SeparatoreLungo(std::string_view s) : testo(s) {}
+    bool trova(std::string_view t, std::size_t i) const {
+        return !testo.empty() && t.size() - i >= testo.size() && t.compare(i, testo.size(), testo) == 0;
+    }
+    std::size_t lunghezza() const { return testo.size(); }
+    std::string_view testo;
+};
+
+// The digits of a number as read: the first 19 significant digits as an
+// integer, how many significant digits there were, and how many digits stood
+// after the decimal separator.
+struct Mantissa {
+    std::uint64_t intero = 0;
+    int significative = 0;
+    int decimali = 0;
+    bool cifre = false;
+};
+
+// Reads the mantissa from t[i...]: digits, at most one decimal separator, and
+// grouping skipped among the integer digits. Copies it to p as C text (the
+// separator as '.') and stops at the first character that does not belong to
+// it; returns the end of the copy.
+template <class Separatore>
+char* leggiMantissa(std::string_view t, std::size_t& inizio, char* p, Mantissa& m, const Separatore& decimale,
+                    const Separatore& raggruppamento) {
+    // Kept in locals: every store through p may alias anything reached by reference.
+    const std::size_t n = t.size();
+    std::size_t i = inizio;
+    std::uint64_t intero = 0;
+    int significative = 0, decimali = 0;
+    bool cifre = false, parteIntera = true;
+    while (i < n) {
+        const char c = t[i];
+        if (cifra(c)) {
+            *p++ = c;
+            cifre = true;
+            decimali += !parteIntera;
+            if ((significative > 0 || c != '0') && ++significative <= 19) intero = intero * 10 + (c - '0');
+            ++i;
+        } else if (parteIntera && decimale.trova(t, i)) {
+            *p++ = '.';
+            parteIntera = false;
+            i += decimale.lunghezza();
+        } else if (parteIntera && raggruppamento.trova(t, i)) {
+            i += raggruppamento.lunghezza();  // grouping is skipped wherever it stands
+        } else {
+            break;
+        }
+    }
+    inizio = i;
+    m = Mantissa{intero, significative, decimali, cifre};
+    return p;
 }
+
+// The powers of ten that a double holds exactly.
+constexpr double potenzeEsatte[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 // Called when std::from_chars reports a value out of range for the plain
 // number in `testo` ([-]digits[.digits][e[sign]digits]). Tells whether the
@@ -66,49 +132,58 @@ double numeroDaTesto(std::string_view testo, const ImpostazioniRegionali& region
     char* const normale = t.size() <= sizeof locale ? locale : (grande = std::make_unique<char[]>(t.size())).get();
     char* p = normale;
 
-    const std::string_view decimale = regionali.decimale;
-    const std::string_view raggruppamento = regionali.raggruppamento;
     const std::size_t n = t.size();
     std::size_t i = 0;
+    const bool negativo = t[0] == '-';
     if (t[0] == '+' || t[0] == '-') {
-        if (t[0] == '-') *p++ = '-';
+        if (negativo) *p++ = '-';
         ++i;
     }
-    bool cifre = false;
-    bool parteIntera = true;
-    while (i < n) {
-        const char c = t[i];
-        if (cifra(c)) {
-            *p++ = c;
-            cifre = true;
-            ++i;
-        } else if (parteIntera && trova(t, i, decimale)) {
-            *p++ = '.';
-            parteIntera = false;
-            i += decimale.size();
-        } else if (parteIntera && trova(t, i, raggruppamento)) {
-            i += raggruppamento.size();  // grouping is skipped wherever it stands
-        } else {
-            break;
-        }
-    }
-    if (!cifre) throw ErroreDati();
+    Mantissa m;
+    const std::string_view decimale = regionali.decimale, raggruppamento = regionali.raggruppamento;
+    if (decimale.size() <= 1 && raggruppamento.size() <= 1)
+        p = leggiMantissa(t, i, p, m, SeparatoreCorto(decimale), SeparatoreCorto(raggruppamento));
+    else
+        p = leggiMantissa(t, i, p, m, SeparatoreLungo(decimale), SeparatoreLungo(raggruppamento));
+    if (!m.cifre) throw ErroreDati();
+    long long esponente = 0;
     if (i < n && (t[i] == 'e' || t[i] == 'E')) {
         *p++ = 'e';
         ++i;
-        if (i < n && (t[i] == '+' || t[i] == '-')) *p++ = t[i++];
+        bool esponenteNegativo = false;
+        if (i < n && (t[i] == '+' || t[i] == '-')) {
+            esponenteNegativo = t[i] == '-';
+            *p++ = t[i++];
+        }
         const std::size_t primaCifra = i;
-        while (i < n && cifra(t[i])) *p++ = t[i++];
+        for (; i < n && cifra(t[i]); ++i) {
+            *p++ = t[i];
+            if (esponente < 1'000'000) esponente = esponente * 10 + (t[i] - '0');
+        }
         if (i == primaCifra) throw ErroreDati();
+        if (esponenteNegativo) esponente = -esponente;
     }
     if (i != n) throw ErroreDati();
 
+    if (m.intero == 0) return negativo ? -0.0 : 0.0;
+    // Most typed numbers have few digits and a small exponent: the integer of
+    // their digits and the power of ten are both exact doubles, so one
+    // multiplication or division rounds straight to the nearest double.
+    const long long potenza = esponente - m.decimali;
+    if (m.significative <= 19 && m.intero <= (std::uint64_t{1} << 53) && potenza >= -22 && potenza <= 22) {
+        const double intero = static_cast<double>(m.intero);
+        const double valore = potenza >= 0 ? intero * potenzeEsatte[potenza] : intero / potenzeEsatte[-potenza];
+        return negativo ? -valore : valore;
+    }
+
+    // Every other number goes as plain C text to std::from_chars, which also
+    // rounds to the nearest double.
     double valore = 0;
     const auto [fermo, errore] = std::from_chars(normale, p, valore);
     if (errore == std::errc::result_out_of_range) {
         // Too small a number reads as the nearest double, a zero of its sign;
         // too large a number is a failure.
-        if (troppoPiccolo(std::string_view(normale, p - normale))) return normale[0] == '-' ? -0.0 : 0.0;
+        if (troppoPiccolo(std::string_view(normale, p - normale))) return negativo ? -0.0 : 0.0;
         throw ErroreDati();
     }
     if (errore != std::errc() || fermo != p || !std::isfinite(valore)) throw ErroreDati();

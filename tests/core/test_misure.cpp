@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <charconv>
 #include <cfloat>
 #include <cmath>
 #include <random>
@@ -35,6 +36,9 @@ TEST(NumeroDaTesto, LeggeINumeriAccettati) {
         {"1,7976931348623157E308", it, DBL_MAX},
         {"4,9E-324", it, 4.9406564584124654e-324},    // the smallest subnormal
         {"0E999999999999999999", it, 0},
+        {"1E22", it, 1e22},       {"1E23", it, 1e23},     {"9007199254740992,5", it, 9007199254740992.0},
+        {"123456789012345678901234567890", it, 1.2345678901234568e29},
+        {"0,3", it, 0.3},         {"3E-1", it, 0.3},       {"30000000000000000000000E-23", it, 0.3},
     };
     for (const auto& c : casi)
         EXPECT_EQ(numeroDaTesto(c.testo, *c.regionali), c.atteso) << '"' << c.testo << '"';
@@ -119,6 +123,26 @@ TEST(TestoRisultato, TagliaAQuattroCaratteriNonAQuattroByte) {
     EXPECT_EQ(testoRisultato(123.45, arabe), "123\u066B");
     EXPECT_EQ(testoRisultato(0.5, arabe), "0\u066B5");
     EXPECT_EQ(testoRisultato(-0.25, arabe), "-0\u066B2");
+}
+
+// The shortest text of a double, written with a decimal comma and grouping,
+// must read back as that very double.
+TEST(NumeroDaTesto, RileggeIlTestoPiuCortoDiOgniDouble) {
+    std::mt19937_64 caso(7);
+    std::uniform_real_distribution<double> misure(-3000, 3000);
+    for (int i = 0; i < 40000; ++i) {
+        // Odd turns: any double; even turns: a measure with a few decimals.
+        const double scala = std::pow(10.0, i % 7);
+        const double valore = i % 2 ? std::bit_cast<double>(caso()) : std::round(misure(caso) * scala) / scala;
+        if (!std::isfinite(valore)) continue;
+        char c[40];
+        std::string testo(c, std::to_chars(c, c + sizeof c, valore, std::chars_format::fixed).ptr - c);
+        if (testo.size() > 30) testo.assign(c, std::to_chars(c, c + sizeof c, valore).ptr - c);
+        for (char& x : testo) x = x == '.' ? ',' : x;
+        if (testo.size() > 6 && testo.find_first_of(",e") > 4) testo.insert(2, ".");  // grouping anywhere
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(numeroDaTesto(testo, regionaliItaliane)),
+                  std::bit_cast<std::uint64_t>(valore)) << testo;
+    }
 }
 
 // Fifteen significant digits survive a trip through a double, so reading a
