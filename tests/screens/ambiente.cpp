@@ -1,5 +1,9 @@
 #include "ambiente.h"
 
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace ponderino::prova {
 
 Registro& registro() {
@@ -7,9 +11,14 @@ Registro& registro() {
     return r;
 }
 
+QString& cartellaImmagini() {
+    static QString c = QStringLiteral(PONDERINO_RUNTIME_DIR);
+    return c;
+}
+
 void FinestreTest::SetUp() {
     ASSERT_TRUE(dir_.isValid());
-    const QDir runtime(QStringLiteral(PONDERINO_RUNTIME_DIR));
+    const QDir runtime(cartellaImmagini());
     for (const QString& f : runtime.entryList({QStringLiteral("*.bmp")}, QDir::Files))
         QFile::copy(runtime.filePath(f), dir_.filePath(f));
     precedente_ = QDir::currentPath();
@@ -30,8 +39,31 @@ Form2* FinestreTest::apriForm2() {
 
 }  // namespace ponderino::prova
 
+namespace {
+
+// With PONDERINO_PROVA_UTENTE set, a run started by the superuser goes on as that
+// ordinary user, so that permission bits (a read-only folder) mean what they mean for
+// the program's users. The picture files are first copied where that user can read them.
+void diventaUtente() {
+    const QByteArray nome = qgetenv("PONDERINO_PROVA_UTENTE");
+    if (nome.isEmpty() || geteuid() != 0) return;
+    const passwd* utente = getpwnam(nome.constData());
+    if (!utente) return;
+    static QTemporaryDir copia;
+    chmod(copia.path().toLocal8Bit().constData(), 0755);
+    const QDir runtime(ponderino::prova::cartellaImmagini());
+    for (const QString& f : runtime.entryList({QStringLiteral("*.bmp")}, QDir::Files))
+        QFile::copy(runtime.filePath(f), copia.filePath(f));
+    ponderino::prova::cartellaImmagini() = copia.path();
+    if (setgid(utente->pw_gid) != 0 || setuid(utente->pw_uid) != 0) std::abort();
+    qputenv("HOME", "/tmp");
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    diventaUtente();
     QApplication app(argc, argv);
     ponderino::preparaApplicazione();
     using namespace ponderino;

@@ -36,6 +36,9 @@ struct Registro {
 
 Registro& registro();
 
+// Where the fixture takes the picture files from.
+QString& cartellaImmagini();
+
 inline std::string leggiFile(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
     std::ostringstream s;
