@@ -40,8 +40,8 @@ struct SeparatoreLungo {
 // after the decimal separator.
 struct Mantissa {
     std::uint64_t intero = 0;
-    int significative = 0;
-    int decimali = 0;
+    int significative = 0;  // stops counting at 20
+    long long decimali = 0;
     bool cifre = false;
 };
 
@@ -56,7 +56,8 @@ char* leggiMantissa(std::string_view t, std::size_t& inizio, char* p, Mantissa& 
     const std::size_t n = t.size();
     std::size_t i = inizio;
     std::uint64_t intero = 0;
-    int significative = 0, decimali = 0;
+    int significative = 0;
+    long long decimali = 0;
     bool cifre = false, parteIntera = true;
     while (i < n) {
         const char c = t[i];
@@ -64,7 +65,8 @@ char* leggiMantissa(std::string_view t, std::size_t& inizio, char* p, Mantissa& 
             *p++ = c;
             cifre = true;
             decimali += !parteIntera;
-            if ((significative > 0 || c != '0') && ++significative <= 19) intero = intero * 10 + (c - '0');
+            if ((significative > 0 || c != '0') && significative < 20 && ++significative <= 19)
+                intero = intero * 10 + (c - '0');
             ++i;
         } else if (parteIntera && decimale.trova(t, i)) {
             *p++ = '.';

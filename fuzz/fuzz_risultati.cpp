@@ -31,6 +31,15 @@ fs::path cartella() {
 const fs::path letto = cartella() / ("ponderino-fuzz-" + std::to_string(::getpid()) + "-dati.txt");
 const fs::path riscritto = cartella() / ("ponderino-fuzz-" + std::to_string(::getpid()) + "-copia.txt");
 
+// Removes the two files when the fuzzer ends.
+struct Pulizia {
+    ~Pulizia() {
+        std::error_code ignorato;
+        fs::remove(letto, ignorato);
+        fs::remove(riscritto, ignorato);
+    }
+} pulizia;
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t quanti) {

@@ -159,12 +159,4 @@ TEST(TestoRisultato, IlTestoGeneraleSiRileggeUguale) {
     }
 }
 
-TEST(CampoDati, DaIlTestoDelCampoPerNome) {
-    const DatiSoggetto dati{"Anna", "30", "70", "45", "95", "80", "175"};
-    EXPECT_EQ(campoDati(dati, "nome"), "Anna");
-    EXPECT_EQ(campoDati(dati, "torace"), "95");
-    EXPECT_EQ(campoDati(dati, "alt"), "175");
-    EXPECT_THROW(campoDati(dati, "altezza"), std::invalid_argument);
-}
-
 }  // namespace
