@@ -42,8 +42,21 @@ void coloraTesto(QWidget* w, const Colore& colore, QPalette::ColorRole ruolo) {
     w->setPalette(p);
 }
 
+// A design picture; on a high-DPI screen its twice-as-large drawing, shown at the same
+// logical size so that nothing is blurred.
 QPixmap risorsa(const char* nome) {
-    return nome ? QPixmap(QString::fromUtf8(nome)) : QPixmap();
+    if (!nome) return QPixmap();
+    const QString percorso = QString::fromUtf8(nome);
+    if (qApp->devicePixelRatio() > 1.0) {
+        QString doppio = percorso;
+        doppio.insert(doppio.lastIndexOf(QLatin1Char('.')), QStringLiteral("@2x"));
+        QPixmap p(doppio);
+        if (!p.isNull()) {
+            p.setDevicePixelRatio(2.0);
+            return p;
+        }
+    }
+    return QPixmap(percorso);
 }
 
 }  // namespace

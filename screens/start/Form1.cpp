@@ -12,6 +12,8 @@ namespace {
 constexpr Carattere sans975b{"MS Sans Serif", 9.75, true};
 constexpr Carattere nessuno{nullptr, 0, false};
 constexpr Colore teal{0, 128, 128};
+// The frame left around the title picture by its box.
+constexpr Colore cornice{96, 96, 96};
 
 const ProgettoFinestra progetto{"PONDERINO", 11250, 8250, -1, -1, {"MS Sans Serif", 8.25, false},
                                 sistema, sistema, ":/disegni/icona.png", nullptr, false};
@@ -20,7 +22,7 @@ const ProgettoFinestra progetto{"PONDERINO", 11250, 8250, -1, -1, {"MS Sans Seri
 const Controllo controlli[] = {
 // name        kind             container  Left   Top  Width  Height picture / caption          font      back     text     align             Tab
 {"Picture1",   Tipo::Pannello,  "",           0,    0, 11295, 8295, ":/disegni/form1_sfondo.png", nessuno,  sistema, sistema, Allinea::Sinistra, 0},
-{"Picture2",   Tipo::Pannello,  "Picture1", 1560,  120,  8055, 6735, ":/disegni/titolo.png",     nessuno,  sistema, sistema, Allinea::Sinistra, 5},
+{"Picture2",   Tipo::Pannello,  "Picture1", 1560,  120,  8055, 6735, ":/disegni/titolo.png",     nessuno,  cornice, sistema, Allinea::Sinistra, 5},
 {"Picture3",   Tipo::Pannello,  "Picture1",  120, 7200, 11055,  855, nullptr,                    nessuno,  teal,    sistema, Allinea::Sinistra, 1},
 {"Image1",     Tipo::Immagine,  "Picture2", 6000, 5760,  1740,  720, ":/disegni/autore.png",     nessuno,  sistema, sistema, Allinea::Sinistra, -1},
 {"Command3",   Tipo::Pulsante,  "Picture3", 8760,  120,  1935,  495, "&Termina",                 sans975b, sistema, sistema, Allinea::Centro,   4},
