@@ -127,8 +127,8 @@ double numeroDaTesto(std::string_view testo, const ImpostazioniRegionali& region
     if (t.empty()) throw ErroreDati();
 
     // The number is copied as plain C text ([-]digits[.digits][e[sign]digits])
-    // and handed to std::from_chars, which rounds it to the nearest double.
-    // The copy is never longer than the typed text.
+    // for std::from_chars, and its digits are gathered on the way for the quick
+    // reading of short numbers below. The copy is never longer than the text.
     char locale[96];
     std::unique_ptr<char[]> grande;
     char* const normale = t.size() <= sizeof locale ? locale : (grande = std::make_unique<char[]>(t.size())).get();
