@@ -4,7 +4,7 @@
 set -euo pipefail
 
 pacchetti=(
-  build-essential cmake pkg-config git
+  build-essential cmake pkg-config git python3
   qt6-base-dev qt6-svg-dev libgl-dev fonts-liberation
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev

@@ -177,6 +177,11 @@ Form2::Form2() {
     for (int i = 0; i < 7; ++i) campi[i]->setAccessibleName(Label2[i]->text().trimmed());
     kgp->setAccessibleName(QStringLiteral("Risultato"));
     metodo->setAccessibleName(QStringLiteral("Metodo"));
+    formula->setAccessibleName(QStringLiteral("Formula del metodo"));
+    help1->setAccessibleName(QStringLiteral("Guida alle misure"));
+    Command1->setAccessibleName(QStringLiteral("Come misurare la larghezza delle spalle"));
+    Command3->setAccessibleName(QStringLiteral("Come misurare la circonferenza del torace"));
+    Command11->setAccessibleName(QStringLiteral("Come misurare la circonferenza della vita"));
 
     for (const PulsanteMetodo& p : pulsantiMetodo)
         connect(this->*p.pulsante, &QPushButton::clicked, this, [this, &p] { eseguiMetodo(p); });

@@ -193,6 +193,27 @@ TEST_F(DisegnoTest, CaratteriEColori) {
     EXPECT_GT(righeConTesto, 14);
 }
 
+TEST_F(DisegnoTest, OgniControlloHaUnNomeAccessibile) {
+    Form1* f1 = mostra<Form1>();
+    clic(f1->Command1);
+    QTest::mouseClick(f1->Image1, Qt::LeftButton);
+    Form2* f2 = apriForm2();
+    clic(f2->Command2);
+    int controlli = 0;
+    for (QWidget* finestra : QApplication::topLevelWidgets()) {
+        if (!qobject_cast<Finestra*>(finestra)) continue;
+        for (QWidget* w : finestra->findChildren<QWidget*>()) {
+            if (w->objectName().isEmpty() || w->objectName().startsWith("qt_")) continue;
+            ++controlli;
+            EXPECT_FALSE(w->accessibleName().trimmed().isEmpty()) << w->objectName().toStdString();
+        }
+    }
+    EXPECT_GT(controlli, 60);
+    EXPECT_EQ(f2->eta->accessibleName(), "Eta' soggetto");
+    EXPECT_EQ(f2->Command14->accessibleName(), "Formula VanDerVael");
+    EXPECT_EQ(f1->Image1->accessibleName(), "Autore");
+}
+
 // ---------------------------------------------------------------------------------------
 
 class CicloDiVitaTest : public FinestreTest {};
