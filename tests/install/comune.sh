@@ -4,76 +4,47 @@ set -euo pipefail
 ID=io.github.ponderino.Ponderino
 FILE_PROGRAMMA="lore.bmp berth.bmp gautr.bmp enrh.bmp vander.bmp broca.bmp perra.bmp bmi2.bmp
 gray.bmp biac.bmp tora.bmp vita.bmp grayne1.bmp grayne2.bmp grayne3.bmp Help.htm"
-
-errori=0
-sbaglia() {
-    printf 'ERRORE: %s\n' "$*" >&2
-    errori=$((errori + 1))
-}
-fine() {
-    if [ "$errori" -ne 0 ]; then
-        printf '%d errori\n' "$errori" >&2
-        exit 1
-    fi
-    echo "tutto a posto"
-}
-
 PROVA=$(mktemp -d)
 trap 'rm -rf "$PROVA"' EXIT
+errori=0
 
-# The files an installation holds under its prefix, sorted.
-attesi() {
-    {
-        echo bin/ponderino
-        echo bin/ponderino-avvia
-        for f in $FILE_PROGRAMMA; do echo "share/ponderino/$f"; done
-        echo "share/applications/$ID.desktop"
-        echo "share/icons/hicolor/scalable/apps/$ID.svg"
-        echo "share/metainfo/$ID.metainfo.xml"
-    } | LC_ALL=C sort
-}
+sbaglia() { printf 'ERRORE: %s\n' "$*" >&2; errori=$((errori + 1)); }
+fine() { [ "$errori" -eq 0 ] || exit 1; echo "tutto a posto"; }
 
-# controlla_albero PREFIX: exactly the expected files, nothing else.
+# controlla_albero PREFIX: exactly the files an installation holds, nothing else.
 controlla_albero() {
-    local trovati
-    trovati=$(cd "$1" && find . \( -type f -o -type l \) | sed 's|^\./||' | LC_ALL=C sort)
-    if [ "$trovati" != "$(attesi)" ]; then
-        sbaglia "file installati sotto $1 diversi da quelli attesi:"
-        diff <(attesi) <(echo "$trovati") >&2 || true
-    fi
-    [ -x "$1/bin/ponderino" ] || sbaglia "$1/bin/ponderino non eseguibile"
-    [ -x "$1/bin/ponderino-avvia" ] || sbaglia "$1/bin/ponderino-avvia non eseguibile"
+    local attesi trovati
+    attesi=$({ printf '%s\n' bin/ponderino bin/ponderino-avvia "share/applications/$ID.desktop" \
+                 "share/icons/hicolor/scalable/apps/$ID.svg" "share/metainfo/$ID.metainfo.xml"
+               printf 'share/ponderino/%s\n' $FILE_PROGRAMMA; } | LC_ALL=C sort)
+    trovati=$(cd "$1" && find . ! -type d | sed 's|^\./||' | LC_ALL=C sort)
+    [ "$trovati" = "$attesi" ] || sbaglia "file sotto $1:" "$(diff <(echo "$attesi") <(echo "$trovati"))"
+    [ -x "$1/bin/ponderino" ] && [ -x "$1/bin/ponderino-avvia" ] || sbaglia "programmi non eseguibili"
 }
 
-# avvia LANCIATORE VAR=VALORE...: runs the launcher with a clean environment made
-# of the given variables, waits until it has become the program, and prints the
-# program's working directory; then ends the program.
+# avvia LANCIATORE VAR=VALORE...: runs the launcher from / in a clean environment,
+# waits until it has become the program, prints the program's working directory
+# and ends the program.
 avvia() {
-    local lanciatore=$1 pid i exe=""
+    local lanciatore=$1 pid exe=""
     shift
-    (cd / && exec env -i PATH=/usr/bin:/bin QT_QPA_PLATFORM=offscreen "$@" \
-        "$lanciatore" 2>"$PROVA/avvia.err" >/dev/null) &
+    (cd / && exec env -i PATH=/usr/bin:/bin QT_QPA_PLATFORM=offscreen "$@" "$lanciatore" \
+        2>"$PROVA/avvia.err" >/dev/null) &
     pid=$!
-    for i in $(seq 100); do
-        exe=$(readlink "/proc/$pid/exe" 2>/dev/null) || exe=""
-        case $exe in */ponderino) break ;; esac
-        kill -0 "$pid" 2>/dev/null || break
+    for _ in $(seq 100); do
+        exe=$(readlink "/proc/$pid/exe") || break
+        case $exe in */ponderino) readlink "/proc/$pid/cwd"; break ;; esac
         sleep 0.1
     done
-    case $exe in
-        */ponderino) readlink "/proc/$pid/cwd" ;;
-        *) sbaglia "il programma non è partito: $(cat "$PROVA/avvia.err")" ;;
-    esac
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
+    case $exe in */ponderino) ;; *) echo "non partito: $(cat "$PROVA/avvia.err")" ;; esac
 }
 
 # controlla_cartella CARTELLA CONDIVISI: a link in CARTELLA to each file of CONDIVISI.
 controlla_cartella() {
-    local f
     for f in $FILE_PROGRAMMA; do
-        if [ ! -L "$1/$f" ] || [ "$(readlink -f "$1/$f")" != "$(readlink -f "$2/$f")" ]; then
+        [ -L "$1/$f" ] && [ "$(readlink -f "$1/$f")" = "$(readlink -f "$2/$f")" ] ||
             sbaglia "$1/$f non è un collegamento a $2/$f"
-        fi
     done
 }
