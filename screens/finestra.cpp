@@ -73,6 +73,8 @@ void preparaApplicazione() {
     // Fusion draws the face colours the design gives to some buttons.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setApplicationName(QStringLiteral("ponderino"));
+    // Ties the windows to the desktop menu entry (on Wayland too).
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.ponderino.Ponderino"));
     QApplication::setFont(fontDa(Carattere{"MS Sans Serif", 8.25, false}));
     QApplication::setQuitOnLastWindowClosed(true);
 }
