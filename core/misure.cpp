@@ -1,7 +1,10 @@
 #include "core/misure.h"
 
+#include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <cmath>
 #include <memory>
 #include <system_error>
@@ -35,41 +38,73 @@ struct SeparatoreLungo {
     std::string_view testo;
 };
 
-// The digits of a number as read: the first 19 significant digits as an
-// integer, how many significant digits there were, and how many digits stood
-// after the decimal separator.
+// Beyond this a double no longer holds every integer.
+constexpr std::uint64_t interoEsatto = std::uint64_t{1} << 53;
+
+// The digits of a number as read: their integer while it stays within a few
+// digits past interoEsatto (`grande` tells that digits were left out), and how
+// many digits stood after the decimal separator.
 struct Mantissa {
     std::uint64_t intero = 0;
-    int significative = 0;  // stops counting at 20
+    bool grande = false;
     long long decimali = 0;
     bool cifre = false;
 };
 
+// Eight digits at once, for long numbers: `otto` holds eight characters as
+// read from memory on a little-endian machine.
+bool ottoCifre(std::uint64_t otto) {
+    return ((otto & 0xF0F0F0F0F0F0F0F0) | (((otto + 0x0606060606060606) & 0xF0F0F0F0F0F0F0F0) >> 4)) ==
+           0x3333333333333333;
+}
+
+std::uint64_t valoreOttoCifre(std::uint64_t otto) {
+    otto -= 0x3030303030303030;
+    otto = (otto * 10) + (otto >> 8);  // pairs of digits
+    return (((otto & 0x000000FF000000FF) * 0x000F424000000064) +
+            (((otto >> 16) & 0x000000FF000000FF) * 0x0000271000000001)) >> 32;
+}
+
 // Reads the mantissa from t[i...]: digits, at most one decimal separator, and
-// grouping skipped among the integer digits. Copies it to p as C text (the
-// separator as '.') and stops at the first character that does not belong to
-// it; returns the end of the copy.
-template <class Separatore>
+// grouping skipped among the integer digits; stops at the first character that
+// does not belong to it. With `copia` it also copies the mantissa to p as C
+// text (the separator as '.') and returns the end of the copy.
+template <bool copia, class Separatore>
 char* leggiMantissa(std::string_view t, std::size_t& inizio, char* p, Mantissa& m, const Separatore& decimale,
                     const Separatore& raggruppamento) {
     // Kept in locals: every store through p may alias anything reached by reference.
     const std::size_t n = t.size();
     std::size_t i = inizio;
     std::uint64_t intero = 0;
-    int significative = 0;
     long long decimali = 0;
-    bool cifre = false, parteIntera = true;
+    bool grande = false, parteIntera = true;
+    std::size_t cifre = 0;
     while (i < n) {
-        const char c = t[i];
-        if (cifra(c)) {
-            *p++ = c;
-            cifre = true;
+        const unsigned cifra = static_cast<unsigned char>(t[i]) - unsigned{'0'};
+        if (cifra < 10) {
+            if constexpr (!copia && std::endian::native == std::endian::little) {
+                if (n - i >= 8 && intero < 10'000'000'000) {
+                    std::uint64_t otto;
+                    std::memcpy(&otto, t.data() + i, 8);
+                    if (ottoCifre(otto)) {
+                        intero = intero * 100'000'000 + valoreOttoCifre(otto);
+                        decimali += parteIntera ? 0 : 8;
+                        cifre += 8;
+                        i += 8;
+                        continue;
+                    }
+                }
+            }
+            if constexpr (copia) *p++ = t[i];
+            if (intero <= interoEsatto)
+                intero = intero * 10 + cifra;
+            else
+                grande = true;
             decimali += !parteIntera;
-            if ((significative > 0 || c != '0') && significative < 20 && ++significative <= 19)
-                intero = intero * 10 + (c - '0');
+            ++cifre;
             ++i;
         } else if (parteIntera && decimale.trova(t, i)) {
-            *p++ = '.';
+            if constexpr (copia) *p++ = '.';
             parteIntera = false;
             i += decimale.lunghezza();
         } else if (parteIntera && raggruppamento.trova(t, i)) {
@@ -79,7 +114,7 @@ char* leggiMantissa(std::string_view t, std::size_t& inizio, char* p, Mantissa& 
         }
     }
     inizio = i;
-    m = Mantissa{intero, significative, decimali, cifre};
+    m = Mantissa{intero, grande, decimali, cifre > 0};
     return p;
 }
 
@@ -94,7 +129,7 @@ bool troppoPiccolo(std::string_view testo) {
     std::size_t i = testo.empty() || testo[0] != '-' ? 0 : 1;
     long long interi = 0, primaSignificativa = -1, indice = 0;
     bool parteIntera = true;
-    for (; i < testo.size() && testo[i] != 'e'; ++i) {
+    for (; i < testo.size() && testo[i] != 'e' && testo[i] != 'E'; ++i) {
         if (testo[i] == '.') {
             parteIntera = false;
             continue;
@@ -126,42 +161,27 @@ double numeroDaTesto(std::string_view testo, const ImpostazioniRegionali& region
     const std::string_view t = testo.substr(inizio, fine - inizio);
     if (t.empty()) throw ErroreDati();
 
-    // The number is copied as plain C text ([-]digits[.digits][e[sign]digits])
-    // for std::from_chars, and its digits are gathered on the way for the quick
-    // reading of short numbers below. The copy is never longer than the text.
-    char locale[96];
-    std::unique_ptr<char[]> grande;
-    char* const normale = t.size() <= sizeof locale ? locale : (grande = std::make_unique<char[]>(t.size())).get();
-    char* p = normale;
-
     const std::size_t n = t.size();
-    std::size_t i = 0;
     const bool negativo = t[0] == '-';
-    if (t[0] == '+' || t[0] == '-') {
-        if (negativo) *p++ = '-';
-        ++i;
-    }
+    const std::size_t inizioMantissa = t[0] == '+' || t[0] == '-' ? 1 : 0;
+    std::size_t i = inizioMantissa;
     Mantissa m;
     const std::string_view decimale = regionali.decimale, raggruppamento = regionali.raggruppamento;
-    if (decimale.size() <= 1 && raggruppamento.size() <= 1)
-        p = leggiMantissa(t, i, p, m, SeparatoreCorto(decimale), SeparatoreCorto(raggruppamento));
+    const bool corti = decimale.size() <= 1 && raggruppamento.size() <= 1;
+    if (corti)
+        leggiMantissa<false>(t, i, nullptr, m, SeparatoreCorto(decimale), SeparatoreCorto(raggruppamento));
     else
-        p = leggiMantissa(t, i, p, m, SeparatoreLungo(decimale), SeparatoreLungo(raggruppamento));
+        leggiMantissa<false>(t, i, nullptr, m, SeparatoreLungo(decimale), SeparatoreLungo(raggruppamento));
     if (!m.cifre) throw ErroreDati();
+    const std::size_t inizioEsponente = i;
     long long esponente = 0;
     if (i < n && (t[i] == 'e' || t[i] == 'E')) {
-        *p++ = 'e';
         ++i;
         bool esponenteNegativo = false;
-        if (i < n && (t[i] == '+' || t[i] == '-')) {
-            esponenteNegativo = t[i] == '-';
-            *p++ = t[i++];
-        }
+        if (i < n && (t[i] == '+' || t[i] == '-')) esponenteNegativo = t[i++] == '-';
         const std::size_t primaCifra = i;
-        for (; i < n && cifra(t[i]); ++i) {
-            *p++ = t[i];
+        for (; i < n && cifra(t[i]); ++i)
             if (esponente < 1'000'000) esponente = esponente * 10 + (t[i] - '0');
-        }
         if (i == primaCifra) throw ErroreDati();
         if (esponenteNegativo) esponente = -esponente;
     }
@@ -172,14 +192,28 @@ double numeroDaTesto(std::string_view testo, const ImpostazioniRegionali& region
     // their digits and the power of ten are both exact doubles, so one
     // multiplication or division rounds straight to the nearest double.
     const long long potenza = esponente - m.decimali;
-    if (m.significative <= 19 && m.intero <= (std::uint64_t{1} << 53) && potenza >= -22 && potenza <= 22) {
+    if (!m.grande && m.intero <= interoEsatto && potenza >= -22 && potenza <= 22) {
         const double intero = static_cast<double>(m.intero);
         const double valore = potenza >= 0 ? intero * potenzeEsatte[potenza] : intero / potenzeEsatte[-potenza];
         return negativo ? -valore : valore;
     }
 
-    // Every other number goes as plain C text to std::from_chars, which also
-    // rounds to the nearest double.
+    // Every other number is copied as plain C text ([-]digits[.digits][e[sign]digits],
+    // never longer than the typed text) for std::from_chars, which also rounds
+    // it to the nearest double.
+    char locale[96];
+    std::unique_ptr<char[]> grande;
+    char* const normale = n <= sizeof locale ? locale : (grande = std::make_unique<char[]>(n)).get();
+    char* p = normale;
+    if (negativo) *p++ = '-';
+    i = inizioMantissa;
+    if (corti)
+        p = leggiMantissa<true>(t, i, p, m, SeparatoreCorto(decimale), SeparatoreCorto(raggruppamento));
+    else
+        p = leggiMantissa<true>(t, i, p, m, SeparatoreLungo(decimale), SeparatoreLungo(raggruppamento));
+    const std::string_view coda = t.substr(inizioEsponente);  // already checked: [eE][+-]digits
+    p = std::copy(coda.begin(), coda.end(), p);
+
     double valore = 0;
     const auto [fermo, errore] = std::from_chars(normale, p, valore);
     if (errore == std::errc::result_out_of_range) {
