@@ -48,6 +48,14 @@ void coloraTesto(QWidget* w, const Colore& colore, QPalette::ColorRole ruolo) {
     w->setPalette(p);
 }
 
+// Decodes a picture by the format its name gives. A reader left to guess the format
+// first asks every image format plugin, loading them all at start-up.
+QPixmap decodifica(const QString& percorso) {
+    QImageReader lettore(percorso, QFileInfo(percorso).suffix().toLatin1());
+    lettore.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(lettore.read());
+}
+
 // A design picture; on a high-DPI screen its twice-as-large drawing, shown at the same
 // logical size so that nothing is blurred.
 QPixmap risorsa(const char* nome) {
@@ -56,13 +64,13 @@ QPixmap risorsa(const char* nome) {
     if (qApp->devicePixelRatio() > 1.0) {
         QString doppio = percorso;
         doppio.insert(doppio.lastIndexOf(QLatin1Char('.')), QStringLiteral("@2x"));
-        QPixmap p(doppio);
+        QPixmap p = decodifica(doppio);
         if (!p.isNull()) {
             p.setDevicePixelRatio(2.0);
             return p;
         }
     }
-    return QPixmap(percorso);
+    return decodifica(percorso);
 }
 
 }  // namespace
