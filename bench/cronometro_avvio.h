@@ -43,9 +43,21 @@ inline long piccoMemoriaKb() {
     return -1;
 }
 
+// Platforms without window stacking (offscreen) warn on every raise; the other messages
+// of Qt go where they would.
+inline QtMessageHandler& gestorePrecedente() {
+    static QtMessageHandler h = nullptr;
+    return h;
+}
+inline void senzaAvvisiDiRaise(QtMsgType tipo, const QMessageLogContext& contesto, const QString& testo) {
+    if (testo == QLatin1String("This plugin does not support raise()")) return;
+    if (gestorePrecedente()) gestorePrecedente()(tipo, contesto, testo);
+}
+inline void tacitaAvvisiDiRaise() { gestorePrecedente() = qInstallMessageHandler(senzaAvvisiDiRaise); }
+
 class ApplicazioneCronometrata : public QApplication {
 public:
-    using QApplication::QApplication;
+    ApplicazioneCronometrata(int& argc, char** argv) : QApplication(argc, argv) { tacitaAvvisiDiRaise(); }
 
     // Runs the event loop until a widget of a window that `finestra` accepts has been
     // painted and the event that painted it has returned; gives the time of that moment.
