@@ -170,9 +170,9 @@ struct Avvio {
 };
 
 // Reads the probe's line of name=value pairs.
-std::optional<Avvio> avvia(const std::string& sonda, const std::map<std::string, std::string>& ambiente) {
+std::optional<Avvio> avvia(const std::vector<std::string>& argv, const std::map<std::string, std::string>& ambiente) {
     std::int64_t t0 = 0;
-    const Esito e = esegui({sonda}, ambiente, t0);
+    const Esito e = esegui(argv, ambiente, t0);
     std::map<std::string, long long> valori;
     std::size_t i = 0;
     while (i < e.uscita.size()) {
@@ -184,7 +184,7 @@ std::optional<Avvio> avvia(const std::string& sonda, const std::map<std::string,
     }
     for (const char* nome : {"main", "primo_frame", "cpu_primo_frame", "continua", "picco_kb"}) {
         if (e.codice != 0 || !valori.count(nome)) {
-            std::fprintf(stderr, "%s: exit %d, output \"%s\"\n", sonda.c_str(), e.codice, e.uscita.c_str());
+            std::fprintf(stderr, "%s: exit %d, output \"%s\"\n", argv[0].c_str(), e.codice, e.uscita.c_str());
             return std::nullopt;
         }
     }
@@ -207,65 +207,86 @@ double mediana(std::vector<double> v) {
     return v.size() % 2 ? v[m] : (v[m - 1] + v[m]) / 2;
 }
 
+// The probes, each started as a child process with these arguments.
+struct Sonda {
+    const char* nome;
+    std::vector<std::string> argv;
+};
+const Sonda sonde[] = {
+    {"ponderino", {PONDERINO_SONDA_PROGRAMMA}},
+    {"bare window", {PONDERINO_SONDA_NUDA}},
+    // For reference only: the bare windows with one line of text each, which is enough to
+    // bring in the font machinery (fontconfig, FreeType, HarfBuzz) that any text needs.
+    {"bare + one label", {PONDERINO_SONDA_NUDA, "--testo"}},
+};
+constexpr std::size_t nSonde = std::size(sonde);
+
+struct Statistica {
+    Avvio mediana{}, minimo{}, massimo{};
+};
+
 struct Confronto {
     std::string piattaforma;
     int avvii = 0;
-    Avvio programma{}, nuda{};  // medians
-    Avvio programmaMin{}, nudaMin{}, programmaMax{}, nudaMax{};
+    Statistica s[nSonde];
+    const Avvio& programma() const { return s[0].mediana; }
+    const Avvio& nuda() const { return s[1].mediana; }
 };
+
+Statistica riassumi(const std::vector<Avvio>& v) {
+    Statistica st;
+    const auto campo = [&](double Avvio::*m) {
+        std::vector<double> x;
+        for (const Avvio& a : v) x.push_back(a.*m);
+        st.mediana.*m = mediana(x);
+        st.minimo.*m = x.empty() ? 0 : *std::min_element(x.begin(), x.end());
+        st.massimo.*m = x.empty() ? 0 : *std::max_element(x.begin(), x.end());
+    };
+    for (double Avvio::*m : {&Avvio::caricamentoMs, &Avvio::primoFrameMs, &Avvio::cpuPrimoFrameMs, &Avvio::continuaMs,
+                             &Avvio::piccoMb, &Avvio::primoClicMs, &Avvio::cpuPrimoClicMs, &Avvio::primaConfermaMs,
+                             &Avvio::cpuPrimaConfermaMs})
+        campo(m);
+    return st;
+}
 
 Confronto confrontaAvvii(const std::string& piattaforma, const std::map<std::string, std::string>& ambiente,
                          int avvii) {
     Confronto c;
     c.piattaforma = piattaforma;
     // One unmeasured start of each fills the page cache and the font cache.
-    avvia(PONDERINO_SONDA_PROGRAMMA, ambiente);
-    avvia(PONDERINO_SONDA_NUDA, ambiente);
-    std::vector<Avvio> programma, nuda;
+    for (const Sonda& sonda : sonde) avvia(sonda.argv, ambiente);
+    std::vector<Avvio> misure[nSonde];
     for (int i = 0; i < avvii; ++i) {
-        // The two alternate, and which goes first alternates too, so that both see the
-        // same load from whatever else runs on the machine.
-        const bool primaProgramma = i % 2 == 0;
-        for (int k = 0; k < 2; ++k) {
-            const bool eProgramma = (k == 0) == primaProgramma;
-            if (auto a = avvia(eProgramma ? PONDERINO_SONDA_PROGRAMMA : PONDERINO_SONDA_NUDA, ambiente))
-                (eProgramma ? programma : nuda).push_back(*a);
+        // The probes take turns, and which goes first turns too, so that all see the same
+        // load from whatever else runs on the machine.
+        for (std::size_t k = 0; k < nSonde; ++k) {
+            const std::size_t quale = (k + static_cast<std::size_t>(i)) % nSonde;
+            if (auto a = avvia(sonde[quale].argv, ambiente)) misure[quale].push_back(*a);
         }
     }
-    c.avvii = static_cast<int>(std::min(programma.size(), nuda.size()));
-    const auto riassumi = [](const std::vector<Avvio>& v, Avvio& med, Avvio& min, Avvio& max) {
-        const auto campo = [&](double Avvio::*m, double& med_, double& min_, double& max_) {
-            std::vector<double> x;
-            for (const Avvio& a : v) x.push_back(a.*m);
-            med_ = mediana(x);
-            min_ = x.empty() ? 0 : *std::min_element(x.begin(), x.end());
-            max_ = x.empty() ? 0 : *std::max_element(x.begin(), x.end());
-        };
-        campo(&Avvio::caricamentoMs, med.caricamentoMs, min.caricamentoMs, max.caricamentoMs);
-        campo(&Avvio::primoFrameMs, med.primoFrameMs, min.primoFrameMs, max.primoFrameMs);
-        campo(&Avvio::cpuPrimoFrameMs, med.cpuPrimoFrameMs, min.cpuPrimoFrameMs, max.cpuPrimoFrameMs);
-        campo(&Avvio::continuaMs, med.continuaMs, min.continuaMs, max.continuaMs);
-        campo(&Avvio::piccoMb, med.piccoMb, min.piccoMb, max.piccoMb);
-        campo(&Avvio::primoClicMs, med.primoClicMs, min.primoClicMs, max.primoClicMs);
-        campo(&Avvio::cpuPrimoClicMs, med.cpuPrimoClicMs, min.cpuPrimoClicMs, max.cpuPrimoClicMs);
-        campo(&Avvio::primaConfermaMs, med.primaConfermaMs, min.primaConfermaMs, max.primaConfermaMs);
-        campo(&Avvio::cpuPrimaConfermaMs, med.cpuPrimaConfermaMs, min.cpuPrimaConfermaMs, max.cpuPrimaConfermaMs);
-    };
-    riassumi(programma, c.programma, c.programmaMin, c.programmaMax);
-    riassumi(nuda, c.nuda, c.nudaMin, c.nudaMax);
+    c.avvii = avvii;
+    for (std::size_t k = 0; k < nSonde; ++k) {
+        c.avvii = std::min(c.avvii, static_cast<int>(misure[k].size()));
+        c.s[k] = riassumi(misure[k]);
+    }
     return c;
 }
 
 void stampaConfronto(const Confronto& c) {
-    std::printf("\nStart-up on the %s platform, %d starts of each probe (median [min, max])\n",
+    std::printf("\nStart-up on the %s platform, %d starts of each probe: median [min-max]\n",
                 c.piattaforma.c_str(), c.avvii);
-    std::printf("%-34s %26s %26s %8s\n", "", "ponderino", "bare window", "ratio");
+    std::printf("%-36s %24s %24s %6s %24s %6s\n", "", sonde[0].nome, sonde[1].nome, "ratio", sonde[2].nome,
+                "ratio");
     const auto riga = [&](const char* nome, double Avvio::*m, const char* unita) {
-        char a[64], b[64];
-        std::snprintf(a, sizeof a, "%.1f %s [%.1f, %.1f]", c.programma.*m, unita, c.programmaMin.*m,
-                      c.programmaMax.*m);
-        std::snprintf(b, sizeof b, "%.1f %s [%.1f, %.1f]", c.nuda.*m, unita, c.nudaMin.*m, c.nudaMax.*m);
-        std::printf("%-34s %26s %26s %8.2f\n", nome, a, b, c.nuda.*m > 0 ? c.programma.*m / c.nuda.*m : 0.0);
+        std::printf("%-36s", nome);
+        for (std::size_t k = 0; k < nSonde; ++k) {
+            char cella[64];
+            std::snprintf(cella, sizeof cella, "%.1f %s [%.1f-%.1f]", c.s[k].mediana.*m, unita, c.s[k].minimo.*m,
+                          c.s[k].massimo.*m);
+            std::printf(" %24s", cella);
+            if (k > 0) std::printf(" %6.2f", c.s[k].mediana.*m > 0 ? c.programma().*m / c.s[k].mediana.*m : 0.0);
+        }
+        std::printf("\n");
     };
     riga("spawn to main", &Avvio::caricamentoMs, "ms");
     riga("spawn to first frame of Form1", &Avvio::primoFrameMs, "ms");
@@ -273,9 +294,10 @@ void stampaConfronto(const Confronto& c) {
     riga("\"&Continua\" to first frame of Form2", &Avvio::continuaMs, "ms");
     riga("peak resident memory, Form2 shown", &Avvio::piccoMb, "MiB");
     const auto soloProgramma = [&](const char* nome, double Avvio::*m) {
-        char a[64];
-        std::snprintf(a, sizeof a, "%.2f ms [%.2f, %.2f]", c.programma.*m, c.programmaMin.*m, c.programmaMax.*m);
-        std::printf("%-34s %26s %26s\n", nome, a, "-");
+        char cella[64];
+        std::snprintf(cella, sizeof cella, "%.2f ms [%.2f-%.2f]", c.s[0].mediana.*m, c.s[0].minimo.*m,
+                      c.s[0].massimo.*m);
+        std::printf("%-36s %24s\n", nome, cella);
     };
     soloProgramma("first \"Formula Broca\" click, wall", &Avvio::primoClicMs);
     soloProgramma("  CPU time", &Avvio::cpuPrimoClicMs);
@@ -481,9 +503,9 @@ int main(int argc, char* argv[]) {
     std::printf("\nGoals (medians)\n");
     for (const Confronto& c : confronti) {
         if (c.avvii == 0) continue;
-        const double avvio = c.programma.primoFrameMs / c.nuda.primoFrameMs;
-        const double cpu = c.programma.cpuPrimoFrameMs / c.nuda.cpuPrimoFrameMs;
-        const double memoria = c.programma.piccoMb / c.nuda.piccoMb;
+        const double avvio = c.programma().primoFrameMs / c.nuda().primoFrameMs;
+        const double cpu = c.programma().cpuPrimoFrameMs / c.nuda().cpuPrimoFrameMs;
+        const double memoria = c.programma().piccoMb / c.nuda().piccoMb;
         std::printf("  %-22s start to first frame of Form1  %5.2f x bare (goal <= 1.25): %s"
                     "  [CPU time %.2f x]\n",
                     c.piattaforma.c_str(), avvio, esito(avvio <= 1.25), cpu);
