@@ -388,6 +388,7 @@ void ScritturaNuda(benchmark::State& stato) {
 // Keeps the median of each benchmark (or its only run) for the closing summary.
 class Raccoglitore : public benchmark::ConsoleReporter {
 public:
+    using ConsoleReporter::ConsoleReporter;
     struct Tempi {
         double realeMs, cpuMs;
     };
@@ -447,6 +448,9 @@ int main(int argc, char* argv[]) {
     char soloAggregati[] = "--benchmark_report_aggregates_only=true";
     if (!haOpzione(resto, "--benchmark_repetitions")) resto.push_back(ripetizioni);
     if (!haOpzione(resto, "--benchmark_report_aggregates_only")) resto.push_back(soloAggregati);
+    // Colours only on a terminal, and not when asked for none.
+    const bool colori = ::isatty(STDOUT_FILENO) && !haOpzione(resto, "--benchmark_color=false") &&
+                        !haOpzione(resto, "--benchmark_color=no");
     int n = static_cast<int>(resto.size());
     resto.push_back(nullptr);
     benchmark::Initialize(&n, resto.data());
@@ -494,7 +498,8 @@ int main(int argc, char* argv[]) {
     std::printf("\n");
     std::fflush(stdout);
     registra();
-    Raccoglitore raccoglitore;
+    Raccoglitore raccoglitore(colori ? benchmark::ConsoleReporter::OO_ColorTabular
+                                     : benchmark::ConsoleReporter::OO_Tabular);
     benchmark::RunSpecifiedBenchmarks(&raccoglitore);
     riuscito = riuscito && !raccoglitore.errori;
     if (Form2* f = esistente<Form2>()) delete f;
