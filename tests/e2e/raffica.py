@@ -226,7 +226,7 @@ class Raffica(SessioneX):
 
     # ---- back to a quiet screen
 
-    def quieta(self, dove, secondi=90.0):
+    def quieta(self, dove, secondi=60.0):
         """Closes message boxes with Return and the warning and info screens with their
         "&Esci", until the calculation screen is in front, no guide is held and nothing
         changes for longer than a hold. Returns (boxes closed, screens closed)."""
@@ -304,7 +304,7 @@ class Raffica(SessioneX):
         if self.dati() != RIGA_ZERI:
             raise Fallito("%s: alla fine dati.txt contiene %r, non la riga degli zeri"
                           % (dove, self.dati()))
-        avanzi = [n for n in os.listdir(self.lavoro) if n.startswith("dati.txt.")]
+        avanzi = [n for n in os.listdir(self.lavoro) if "dati.txt." in n]
         if avanzi:
             raise Fallito("%s: file temporanei rimasti nella cartella: %s" % (dove, avanzi))
 
