@@ -143,7 +143,10 @@ void Riquadro::setImmagine(const QPixmap& immagine) {
 void Riquadro::paintEvent(QPaintEvent*) {
     if (immagine_.isNull()) return;
     QPainter p(this);
-    p.drawPixmap(0, 0, immagine_);
+    if (affiancata_)
+        p.drawTiledPixmap(rect(), immagine_);
+    else
+        p.drawPixmap(0, 0, immagine_);
 }
 
 void Cliccabile::mouseReleaseEvent(QMouseEvent* e) {

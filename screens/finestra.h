@@ -106,11 +106,14 @@ public:
     // The name of the file or resource shown, for whoever needs to know which it is.
     QString origine() const { return origine_; }
     void setOrigine(const QString& o) { origine_ = o; }
+    // Repeats the picture across the whole box, as a wallpaper.
+    void setAffiancata(bool affiancata) { affiancata_ = affiancata; update(); }
 protected:
     void paintEvent(QPaintEvent*) override;
 private:
     QPixmap immagine_;
     QString origine_;
+    bool affiancata_ = false;
 };
 
 // A picture or a label that answers a mouse click and never takes the focus.

@@ -31,7 +31,7 @@ const Picture fileAccanto[] = {
 
 const Picture disegni[] = {
     {"form2_sfondo", 800, 559}, {"lavagnetta", 229, 69}, {"sollevatori", 274, 103},
-    {"form1_sfondo", 750, 573}, {"titolo", 533, 446},    {"autore", 116, 48},
+    {"form1_tessera", 100, 100}, {"titolo", 533, 446},    {"autore", 116, 48},
     {"icona", 135, 112},        {"form4_sfondo", 295, 144},
 };
 
