@@ -89,7 +89,7 @@ void preparaApplicazione() {
     QApplication::setApplicationName(QStringLiteral("ponderino"));
     // Ties the windows to the desktop menu entry (on Wayland too).
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.ponderino.Ponderino"));
-    QApplication::setFont(fontDa(Carattere{"MS Sans Serif", 8.25, false}));
+    QApplication::setFont(fontDa(sans825));
     QApplication::setQuitOnLastWindowClosed(true);
 }
 

@@ -28,6 +28,17 @@ struct Carattere {
 };
 QFont fontDa(const Carattere& c);
 
+// The fonts the windows use, by face, size in points and weight ("b": bold).
+inline constexpr Carattere sans825{"MS Sans Serif", 8.25, false};
+inline constexpr Carattere sans825b{"MS Sans Serif", 8.25, true};
+inline constexpr Carattere sans975b{"MS Sans Serif", 9.75, true};
+inline constexpr Carattere sans12b{"MS Sans Serif", 12, true};
+inline constexpr Carattere sans135b{"MS Sans Serif", 13.5, true};
+inline constexpr Carattere sans18{"MS Sans Serif", 18, false};
+inline constexpr Carattere arial9b{"Arial", 9, true};
+// A control that shows no text of its own.
+inline constexpr Carattere nessuno{nullptr, 0, false};
+
 // An RGB colour of the design, or the platform's usual colour for that kind of control.
 struct Colore {
     int r = -1, g = -1, b = -1;
@@ -35,6 +46,11 @@ struct Colore {
     QColor qt() const { return QColor(r, g, b); }
 };
 inline constexpr Colore sistema{};
+
+// The colours of the design.
+inline constexpr Colore nero{0, 0, 0}, bianco{255, 255, 255}, verde{0, 255, 0}, blu{0, 0, 255},
+    blu_notte{0, 0, 128}, teal{0, 128, 128}, marrone{128, 64, 0}, giallino{255, 255, 128},
+    giallo_chiaro{255, 255, 192};
 
 enum class Tipo {
     Pannello,   // picture box: a coloured panel or picture frame that may hold controls

@@ -15,16 +15,6 @@ namespace ponderino {
 
 namespace {
 
-constexpr Carattere sans825{"MS Sans Serif", 8.25, false};
-constexpr Carattere sans825b{"MS Sans Serif", 8.25, true};
-constexpr Carattere sans975b{"MS Sans Serif", 9.75, true};
-constexpr Carattere sans12b{"MS Sans Serif", 12, true};
-constexpr Carattere arial9b{"Arial", 9, true};
-constexpr Carattere nessuno{nullptr, 0, false};
-
-constexpr Colore teal{0, 128, 128}, blu{0, 0, 128}, nero{0, 0, 0}, bianco{255, 255, 255},
-    giallino{255, 255, 128}, giallo_chiaro{255, 255, 192}, marrone{128, 64, 0};
-
 constexpr auto P = Tipo::Pannello;
 constexpr auto E = Tipo::Etichetta;
 constexpr auto C = Tipo::Casella;
@@ -63,7 +53,7 @@ const Controllo controlli[] = {
 {"Command3",     B, "Picture1",  2760, 2520,  735,  255, "&?",                                           sans825b, sistema,      sistema, M, 42},
 {"Command1",     B, "Picture1",  2760, 2040,  735,  255, "&?",                                           sans825b, sistema,      sistema, M, 41},
 {"Picture5",     P, "Picture1",   120, 7440, 11055,  735, nullptr,                                       nessuno,  teal,         sistema, S, 28},
-{"Picture2",     P, "Picture1",  3600,  960, 7575, 6255, nullptr,                                        nessuno,  blu,          sistema, S, 19},
+{"Picture2",     P, "Picture1",  3600,  960, 7575, 6255, nullptr,                                        nessuno,  blu_notte,    sistema, S, 19},
 {"Picture3",     P, "Picture1",   120,  120, 11055,  735, nullptr,                                       nessuno,  teal,         sistema, S, 18},
 // On the main panel.
 {"Command4",     B, "Picture2",   120, 4320, 3615,  375, "&Conferma qui i dati prima di continuare",     sans825b, bianco,       sistema, M,  7},

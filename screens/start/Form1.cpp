@@ -9,13 +9,10 @@ namespace ponderino {
 
 namespace {
 
-constexpr Carattere sans975b{"MS Sans Serif", 9.75, true};
-constexpr Carattere nessuno{nullptr, 0, false};
-constexpr Colore teal{0, 128, 128};
 // The frame left around the title picture by its box.
 constexpr Colore cornice{96, 96, 96};
 
-const ProgettoFinestra progetto{"PONDERINO", 11250, 8250, -1, -1, {"MS Sans Serif", 8.25, false},
+const ProgettoFinestra progetto{"PONDERINO", 11250, 8250, -1, -1, sans825,
                                 sistema, sistema, ":/disegni/icona.png", nullptr, false};
 
 // clang-format off

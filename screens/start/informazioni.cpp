@@ -8,14 +8,6 @@ namespace ponderino {
 
 namespace {
 
-constexpr Carattere sans825{"MS Sans Serif", 8.25, false};
-constexpr Carattere sans825b{"MS Sans Serif", 8.25, true};
-constexpr Carattere sans975b{"MS Sans Serif", 9.75, true};
-constexpr Carattere sans12b{"MS Sans Serif", 12, true};
-constexpr Carattere sans135b{"MS Sans Serif", 13.5, true};
-constexpr Carattere sans18{"MS Sans Serif", 18, false};
-constexpr Colore nero{0, 0, 0}, verde{0, 255, 0}, blu{0, 0, 255}, giallino{255, 255, 128};
-
 constexpr auto B = Tipo::Pulsante;
 constexpr auto E = Tipo::Etichetta;
 constexpr auto S = Allinea::Sinistra;

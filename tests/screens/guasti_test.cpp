@@ -106,7 +106,9 @@ TEST_F(GuastiTest, CartellaEFileNonScrivibili) {
                 EXPECT_EQ(leggiFile(dati()), vecchio);
                 controllaFile(vecchio);
             }
-            if (comando != Comando::Pulisci) EXPECT_EQ(f->nome->text(), "Lia");
+            if (comando != Comando::Pulisci) {
+                EXPECT_EQ(f->nome->text(), "Lia");
+            }
             chmod(dati().c_str(), 0644);
             chiudiTutto();
         }
@@ -210,7 +212,9 @@ TEST_F(GuastiTest, FileDatiGuastoPrimaDiStampare) {
         EXPECT_TRUE(f->righeStampate().isEmpty());
         EXPECT_EQ(registro().terminazioni, 0);
         EXPECT_EQ(f->nome->text(), "Lia");
-        if (contenuto) EXPECT_EQ(leggiFile(dati()), *contenuto);
+        if (contenuto) {
+            EXPECT_EQ(leggiFile(dati()), *contenuto);
+        }
         chiudiTutto();
     }
 }
