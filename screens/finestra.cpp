@@ -2,17 +2,16 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QStyleFactory>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QStyleOptionButton>
+#include <QStyleFactory>
 #include <QStylePainter>
 
 #include <algorithm>
-#include <map>
 
 namespace ponderino {
 
