@@ -35,9 +35,8 @@ import time
 from x_privato import (AUTORE, CAMPI, CONTINUA, ESCI_FORM2, ESCI_FORM3, ESCI_FORM5,
                        ESCI_FORM7, FORM1, FORM2, FORM3, FORM4, FORM5, FORM7, FORMULA,
                        GUIDA_SPALLE, HELP1, HELP_METODI, INFORMAZIONI, MESSAGGIO, METODI,
-                       PULISCI, RIGA_ZERI, SALTA, SCHERMO, SEPARATORI, SOGGETTO, STAMPA,
-                       Fallito, SessioneX, interrompi_con_segnali, riga_attesa,
-                       strumento_mancante)
+                       PULISCI, RIGA_ZERI, SALTA, SCHERMO, SOGGETTO, STAMPA, Fallito,
+                       SessioneX, interrompi_con_segnali, prepara_prova, riga_attesa)
 
 TITOLO_STAMPA = "Programma per la determinazione del proprio peso corporeo"
 ETICHETTE_STAMPA = [("nome", "nome"), ("eta'", "eta"), ("peso", "peso"),
@@ -297,19 +296,10 @@ def main():
     parser.add_argument("--cups", help="the private CUPS server script (start/stop DIR)")
     args = parser.parse_args()
 
-    strumento = strumento_mancante()
-    if strumento:
-        print("SKIPPED: manca %s (pacchetti xvfb, xdotool, x11-utils, imagemagick)"
-              % strumento, flush=True)
-        return SALTA
-    lingua = os.environ.get("LANG", "")
-    sep = SEPARATORI.get(lingua[:2])
-    if sep is None:
-        print("LANG=%r: questa prova conosce solo it_* e en_*" % lingua, flush=True)
-        return 2
-
-    shutil.rmtree(args.artefatti, ignore_errors=True)
-    os.makedirs(args.artefatti)
+    preparata = prepara_prova(args.artefatti)
+    if isinstance(preparata, int):
+        return preparata
+    sep, lingua = preparata
     percorso = Percorso(args)
 
     interrompi_con_segnali()

@@ -46,7 +46,6 @@ import argparse
 import os
 import random
 import re
-import shutil
 import subprocess
 import sys
 import threading
@@ -54,9 +53,8 @@ import time
 
 from x_privato import (CAMPI, CONFERMA, CONTINUA, ESCI_FORM2, ESCI_FORM3, ESCI_FORM4,
                        FORM1, FORM2, FORM3, FORM4, GUIDE, HELP1, HELP_METODI, MESSAGGIO,
-                       METODI, PULISCI, RIGA_ZERI, SALTA, SEPARATORI, SOGGETTO, STAMPA,
-                       Fallito, SessioneX, interrompi_con_segnali, leggi_bmp, riga_attesa,
-                       strumento_mancante)
+                       METODI, PULISCI, RIGA_ZERI, SOGGETTO, STAMPA, Fallito, SessioneX,
+                       interrompi_con_segnali, prepara_prova, leggi_bmp, riga_attesa)
 
 # The guide's hold lasts one second from the moment the program takes the click; its
 # timer may fire a little early. Whatever is seen before this much time after the
@@ -508,19 +506,10 @@ def main():
     parser.add_argument("--seme", type=int, default=6, help="seed of the bursts' order")
     args = parser.parse_args()
 
-    strumento = strumento_mancante()
-    if strumento:
-        print("SKIPPED: manca %s (pacchetti xvfb, xdotool, x11-utils, imagemagick)"
-              % strumento, flush=True)
-        return SALTA
-    lingua = os.environ.get("LANG", "")
-    args.sep = SEPARATORI.get(lingua[:2])
-    if args.sep is None:
-        print("LANG=%r: questa prova conosce solo it_* e en_*" % lingua, flush=True)
-        return 2
-
-    shutil.rmtree(args.artefatti, ignore_errors=True)
-    os.makedirs(args.artefatti)
+    preparata = prepara_prova(args.artefatti)
+    if isinstance(preparata, int):
+        return preparata
+    args.sep, lingua = preparata
     prova = Raffica(args)
     interrompi_con_segnali()
 

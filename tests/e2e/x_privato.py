@@ -121,6 +121,25 @@ def strumento_mancante(strumenti=("Xvfb", "xdotool", "xwininfo", "import")):
     return None
 
 
+def prepara_prova(artefatti):
+    """What both drivers check before starting: the X tools are there, LANG is one
+    they know, and the artefact folder is empty. Gives (separatore, lingua), or the
+    exit status to end with: SALTA when a tool is missing, 2 for an unknown LANG."""
+    strumento = strumento_mancante()
+    if strumento:
+        print("SKIPPED: manca %s (pacchetti xvfb, xdotool, x11-utils, imagemagick)"
+              % strumento, flush=True)
+        return SALTA
+    lingua = os.environ.get("LANG", "")
+    sep = SEPARATORI.get(lingua[:2])
+    if sep is None:
+        print("LANG=%r: questa prova conosce solo it_* e en_*" % lingua, flush=True)
+        return 2
+    shutil.rmtree(artefatti, ignore_errors=True)
+    os.makedirs(artefatti)
+    return sep, lingua
+
+
 def interrompi_con_segnali():
     """SIGTERM, SIGINT and SIGHUP end the test through SystemExit, so clean-up runs."""
     def interrotto(numero, _):
