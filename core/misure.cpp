@@ -1,12 +1,8 @@
 #include "core/misure.h"
 
-#include <algorithm>
-#include <bit>
 #include <charconv>
-#include <cstdint>
-#include <cstring>
 #include <cmath>
-#include <memory>
+#include <cstdint>
 #include <system_error>
 
 namespace ponderino {
@@ -18,138 +14,9 @@ namespace {
 bool spazio(char c) { return c == ' ' || c == '\t'; }
 bool cifra(char c) { return c >= '0' && c <= '9'; }
 
-// A separator of the regional settings: the common one-byte separators get a
-// plain comparison, longer ones (several bytes of UTF-8) a text comparison.
-// An empty separator never matches.
-struct SeparatoreCorto {
-    explicit SeparatoreCorto(std::string_view s) : c(s.empty() ? '\0' : s[0]), presente(!s.empty()) {}
-    bool trova(std::string_view t, std::size_t i) const { return presente && t[i] == c; }
-    std::size_t lunghezza() const { return 1; }
-    char c;
-    bool presente;
-};
-
-struct SeparatoreLungo {
-    explicit SeparatoreLungo(std::string_view s) : testo(s) {}
-    bool trova(std::string_view t, std::size_t i) const {
-        return !testo.empty() && t.size() - i >= testo.size() && t.compare(i, testo.size(), testo) == 0;
-    }
-    std::size_t lunghezza() const { return testo.size(); }
-    std::string_view testo;
-};
-
-// Beyond this a double no longer holds every integer.
-constexpr std::uint64_t interoEsatto = std::uint64_t{1} << 53;
-
-// The digits of a number as read: their integer while it stays within a few
-// digits past interoEsatto (`grande` tells that digits were left out), and how
-// many digits stood after the decimal separator.
-struct Mantissa {
-    std::uint64_t intero = 0;
-    bool grande = false;
-    long long decimali = 0;
-    bool cifre = false;
-};
-
-// Eight digits at once, for long numbers: `otto` holds eight characters as
-// read from memory on a little-endian machine.
-bool ottoCifre(std::uint64_t otto) {
-    return ((otto & 0xF0F0F0F0F0F0F0F0) | (((otto + 0x0606060606060606) & 0xF0F0F0F0F0F0F0F0) >> 4)) ==
-           0x3333333333333333;
-}
-
-std::uint64_t valoreOttoCifre(std::uint64_t otto) {
-    otto -= 0x3030303030303030;
-    otto = (otto * 10) + (otto >> 8);  // pairs of digits
-    return (((otto & 0x000000FF000000FF) * 0x000F424000000064) +
-            (((otto >> 16) & 0x000000FF000000FF) * 0x0000271000000001)) >> 32;
-}
-
-// Reads the mantissa from t[i...]: digits, at most one decimal separator, and
-// grouping skipped among the integer digits; stops at the first character that
-// does not belong to it. With `copia` it also copies the mantissa to p as C
-// text (the separator as '.') and returns the end of the copy.
-template <bool copia, class Separatore>
-char* leggiMantissa(std::string_view t, std::size_t& inizio, char* p, Mantissa& m, const Separatore& decimale,
-                    const Separatore& raggruppamento) {
-    // Kept in locals: every store through p may alias anything reached by reference.
-    const std::size_t n = t.size();
-    std::size_t i = inizio;
-    std::uint64_t intero = 0;
-    long long decimali = 0;
-    bool grande = false, parteIntera = true;
-    std::size_t cifre = 0;
-    while (i < n) {
-        const unsigned cifra = static_cast<unsigned char>(t[i]) - unsigned{'0'};
-        if (cifra < 10) {
-            if constexpr (!copia && std::endian::native == std::endian::little) {
-                if (n - i >= 8 && intero < 10'000'000'000) {
-                    std::uint64_t otto;
-                    std::memcpy(&otto, t.data() + i, 8);
-                    if (ottoCifre(otto)) {
-                        intero = intero * 100'000'000 + valoreOttoCifre(otto);
-                        decimali += parteIntera ? 0 : 8;
-                        cifre += 8;
-                        i += 8;
-                        continue;
-                    }
-                }
-            }
-            if constexpr (copia) *p++ = t[i];
-            if (intero <= interoEsatto)
-                intero = intero * 10 + cifra;
-            else
-                grande = true;
-            decimali += !parteIntera;
-            ++cifre;
-            ++i;
-        } else if (parteIntera && decimale.trova(t, i)) {
-            if constexpr (copia) *p++ = '.';
-            parteIntera = false;
-            i += decimale.lunghezza();
-        } else if (parteIntera && raggruppamento.trova(t, i)) {
-            i += raggruppamento.lunghezza();  // grouping is skipped wherever it stands
-        } else {
-            break;
-        }
-    }
-    inizio = i;
-    m = Mantissa{intero, grande, decimali, cifre > 0};
-    return p;
-}
-
-// The powers of ten that a double holds exactly.
-constexpr double potenzeEsatte[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-// Called when std::from_chars reports a value out of range for the plain
-// number in `testo` ([-]digits[.digits][e[sign]digits]). Tells whether the
-// number is tiny (it rounds to zero) rather than too large for a double.
-bool troppoPiccolo(std::string_view testo) {
-    std::size_t i = testo.empty() || testo[0] != '-' ? 0 : 1;
-    long long interi = 0, primaSignificativa = -1, indice = 0;
-    bool parteIntera = true;
-    for (; i < testo.size() && testo[i] != 'e' && testo[i] != 'E'; ++i) {
-        if (testo[i] == '.') {
-            parteIntera = false;
-            continue;
-        }
-        if (parteIntera) ++interi;
-        if (primaSignificativa < 0 && testo[i] != '0') primaSignificativa = indice;
-        ++indice;
-    }
-    if (primaSignificativa < 0) return true;  // all zeros: never out of range, but zero anyway
-    long long esponente = 0;
-    bool negativo = false;
-    if (i < testo.size()) {
-        ++i;
-        if (i < testo.size() && (testo[i] == '+' || testo[i] == '-')) negativo = testo[i++] == '-';
-        for (; i < testo.size(); ++i)
-            if (esponente < 1'000'000'000'000LL) esponente = esponente * 10 + (testo[i] - '0');
-    }
-    // Power of ten of the first significant digit.
-    long long potenza = interi - 1 - primaSignificativa + (negativo ? -esponente : esponente);
-    return potenza < 0;
+// Whether t[i...] begins with the separator `s`; an empty separator never matches.
+bool separatore(std::string_view t, std::size_t i, std::string_view s) {
+    return !s.empty() && t.substr(i, s.size()) == s;
 }
 
 }  // namespace
@@ -159,70 +26,59 @@ double numeroDaTesto(std::string_view testo, const ImpostazioniRegionali& region
     while (inizio < fine && spazio(testo[inizio])) ++inizio;
     while (fine > inizio && spazio(testo[fine - 1])) --fine;
     const std::string_view t = testo.substr(inizio, fine - inizio);
-    if (t.empty()) throw ErroreDati();
-
     const std::size_t n = t.size();
-    const bool negativo = t[0] == '-';
-    const std::size_t inizioMantissa = t[0] == '+' || t[0] == '-' ? 1 : 0;
-    std::size_t i = inizioMantissa;
-    Mantissa m;
-    const std::string_view decimale = regionali.decimale, raggruppamento = regionali.raggruppamento;
-    const bool corti = decimale.size() <= 1 && raggruppamento.size() <= 1;
-    if (corti)
-        leggiMantissa<false>(t, i, nullptr, m, SeparatoreCorto(decimale), SeparatoreCorto(raggruppamento));
-    else
-        leggiMantissa<false>(t, i, nullptr, m, SeparatoreLungo(decimale), SeparatoreLungo(raggruppamento));
-    if (!m.cifre) throw ErroreDati();
-    const std::size_t inizioEsponente = i;
+
+    // The number as C text for std::from_chars: [-]digits[.digits][e[sign]digits].
+    std::string c;
+    c.reserve(n);
+    std::size_t i = 0;
+    const bool negativo = n > 0 && t[0] == '-';
+    if (negativo) c += '-';
+    if (n > 0 && (t[0] == '+' || t[0] == '-')) ++i;
+
+    // Mantissa: digits, grouping dropped wherever it stands among the integer
+    // digits, at most one decimal separator. On the way, the power of ten of the
+    // first significant digit, which tells a tiny number from a huge one below.
+    bool parteIntera = true, cifre = false, significativa = false;
+    long long potenza = -1;
+    while (i < n) {
+        if (cifra(t[i])) {
+            significativa = significativa || t[i] != '0';
+            if (parteIntera ? significativa : !significativa) potenza += parteIntera ? 1 : -1;
+            cifre = true;
+            c += t[i++];
+        } else if (parteIntera && separatore(t, i, regionali.decimale)) {
+            parteIntera = false;
+            c += '.';
+            i += regionali.decimale.size();
+        } else if (parteIntera && separatore(t, i, regionali.raggruppamento)) {
+            i += regionali.raggruppamento.size();
+        } else {
+            break;
+        }
+    }
+    if (!cifre) throw ErroreDati();
+
+    // Exponent: E or e, an optional sign, at least one digit.
     long long esponente = 0;
     if (i < n && (t[i] == 'e' || t[i] == 'E')) {
-        ++i;
-        bool esponenteNegativo = false;
-        if (i < n && (t[i] == '+' || t[i] == '-')) esponenteNegativo = t[i++] == '-';
+        c += t[i++];
+        const bool esponenteNegativo = i < n && t[i] == '-';
+        if (i < n && (t[i] == '+' || t[i] == '-')) c += t[i++];
         const std::size_t primaCifra = i;
-        for (; i < n && cifra(t[i]); ++i)
-            if (esponente < 1'000'000) esponente = esponente * 10 + (t[i] - '0');
+        for (; i < n && cifra(t[i]); c += t[i++])
+            if (esponente < 1'000'000'000'000) esponente = esponente * 10 + (t[i] - '0');
         if (i == primaCifra) throw ErroreDati();
         if (esponenteNegativo) esponente = -esponente;
     }
     if (i != n) throw ErroreDati();
-
-    if (m.intero == 0) return negativo ? -0.0 : 0.0;
-    // Most typed numbers have few digits and a small exponent: the integer of
-    // their digits and the power of ten are both exact doubles, so one
-    // multiplication or division rounds straight to the nearest double.
-    const long long potenza = esponente - m.decimali;
-    if (!m.grande && m.intero <= interoEsatto && potenza >= -22 && potenza <= 22) {
-        const double intero = static_cast<double>(m.intero);
-        const double valore = potenza >= 0 ? intero * potenzeEsatte[potenza] : intero / potenzeEsatte[-potenza];
-        return negativo ? -valore : valore;
-    }
-
-    // Every other number is copied as plain C text ([-]digits[.digits][e[sign]digits],
-    // never longer than the typed text) for std::from_chars, which also rounds
-    // it to the nearest double.
-    char locale[96];
-    std::unique_ptr<char[]> grande;
-    char* const normale = n <= sizeof locale ? locale : (grande = std::make_unique<char[]>(n)).get();
-    char* p = normale;
-    if (negativo) *p++ = '-';
-    i = inizioMantissa;
-    if (corti)
-        p = leggiMantissa<true>(t, i, p, m, SeparatoreCorto(decimale), SeparatoreCorto(raggruppamento));
-    else
-        p = leggiMantissa<true>(t, i, p, m, SeparatoreLungo(decimale), SeparatoreLungo(raggruppamento));
-    const std::string_view coda = t.substr(inizioEsponente);  // already checked: [eE][+-]digits
-    p = std::copy(coda.begin(), coda.end(), p);
+    if (!significativa) return negativo ? -0.0 : 0.0;
 
     double valore = 0;
-    const auto [fermo, errore] = std::from_chars(normale, p, valore);
-    if (errore == std::errc::result_out_of_range) {
-        // Too small a number reads as the nearest double, a zero of its sign;
-        // too large a number is a failure.
-        if (troppoPiccolo(std::string_view(normale, p - normale))) return negativo ? -0.0 : 0.0;
-        throw ErroreDati();
-    }
-    if (errore != std::errc() || fermo != p || !std::isfinite(valore)) throw ErroreDati();
+    const auto [fermo, errore] = std::from_chars(c.data(), c.data() + c.size(), valore);
+    // Out of range: a tiny number is the zero of its sign, a huge one a failure.
+    if (errore == std::errc::result_out_of_range && potenza + esponente < 0) return negativo ? -0.0 : 0.0;
+    if (errore != std::errc() || fermo != c.data() + c.size() || !std::isfinite(valore)) throw ErroreDati();
     return valore;
 }
 

@@ -1,17 +1,14 @@
 #include "core/risultati.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <fstream>
 #include <string_view>
 
 #include "core/metodi.h"
+#include "core/sostituisci.h"
 
 namespace ponderino {
 
@@ -54,87 +51,25 @@ RigaRisultati calcolaRisultati(const DatiSoggetto& dati, const ImpostazioniRegio
     return riga;
 }
 
-namespace {
-
-[[noreturn]] void scritturaFallita(const fs::path& file, int codice) {
-    throw ErroreFile("Impossibile scrivere il file " + file.string() + ": " + motivoErrore(codice), file, codice);
+std::string testoPercorso(const fs::path& file) {
+    const std::u8string testo = file.u8string();
+    return std::string(testo.begin(), testo.end());
 }
 
+void scritturaFallita(const fs::path& file, int codice) {
+    throw ErroreFile("Impossibile scrivere il file " + testoPercorso(file) + ": " + motivoErrore(codice), file,
+                     codice);
+}
+
+namespace {
+
 [[noreturn]] void letturaFallita(const fs::path& file, int codice) {
-    throw ErroreFile("Impossibile leggere il file " + file.string() + ": " + motivoErrore(codice), file, codice);
+    throw ErroreFile("Impossibile leggere il file " + testoPercorso(file) + ": " + motivoErrore(codice), file,
+                     codice);
 }
 
 [[noreturn]] void contenutoNonValido(const fs::path& file) {
-    throw ErroreFile("Il file " + file.string() + " non contiene otto valori validi", file, 0);
-}
-
-// Replaces `file` with `contenuto` in one step: a temporary file beside it is
-// written, flushed to disk and renamed over it. The old file is either kept
-// whole or replaced whole, and the temporary file never outlives the call.
-void sostituisci(const fs::path& file, std::string_view contenuto) {
-    // Opening a link for output writes where it points; so does this.
-    fs::path destinazione = file;
-    std::error_code ignorato;
-    if (fs::is_symlink(fs::symlink_status(file, ignorato))) {
-        fs::path vero = fs::weakly_canonical(file, ignorato);
-        if (!ignorato) destinazione = vero;
-    }
-
-    struct stat stato {};
-    bool esiste = false;
-    if (::stat(destinazione.c_str(), &stato) == 0) {
-        if (S_ISDIR(stato.st_mode)) scritturaFallita(file, EISDIR);
-        // A read-only file is kept, not replaced. The mode bits decide it for
-        // every user, the system's own check for the rest (the file belongs to
-        // someone else, a read-only file system).
-        if ((stato.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) scritturaFallita(file, EACCES);
-        if (::access(destinazione.c_str(), W_OK) != 0 && errno != ENOENT) scritturaFallita(file, errno);
-        esiste = true;
-    } else if (errno != ENOENT) {
-        scritturaFallita(file, errno);
-    }
-
-    static std::atomic<unsigned> contatore{0};
-    const fs::path cartella = destinazione.parent_path();
-    const std::string prefisso = "." + destinazione.filename().string() + "." + std::to_string(::getpid()) + ".";
-    fs::path temporaneo;
-    int fd = -1;
-    for (int tentativo = 0; fd < 0; ++tentativo) {
-        temporaneo = cartella / (prefisso + std::to_string(contatore++) + ".tmp");
-        fd = ::open(temporaneo.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && (errno != EEXIST || tentativo >= 100)) scritturaFallita(file, errno);
-    }
-
-    auto abbandona = [&](int codice) {
-        if (fd >= 0) ::close(fd);
-        ::unlink(temporaneo.c_str());
-        scritturaFallita(file, codice);
-    };
-
-    if (esiste) (void)::fchmod(fd, stato.st_mode & 07777);  // the old file's permissions
-    const char* dati = contenuto.data();
-    std::size_t resto = contenuto.size();
-    while (resto > 0) {
-        const ssize_t scritti = ::write(fd, dati, resto);
-        if (scritti < 0) {
-            if (errno == EINTR) continue;
-            abbandona(errno);
-        }
-        dati += scritti;
-        resto -= static_cast<std::size_t>(scritti);
-    }
-    if (::fsync(fd) != 0 && errno != EINVAL) abbandona(errno);
-    const int chiusura = ::close(fd);
-    fd = -1;
-    if (chiusura != 0) abbandona(errno);
-    if (::rename(temporaneo.c_str(), destinazione.c_str()) != 0) abbandona(errno);
-
-    // Make the rename itself durable; a folder that cannot be synced changes nothing.
-    const int fdCartella = ::open(cartella.empty() ? "." : cartella.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fdCartella >= 0) {
-        (void)::fsync(fdCartella);
-        ::close(fdCartella);
-    }
+    throw ErroreFile("Il file " + testoPercorso(file) + " non contiene otto valori validi", file, 0);
 }
 
 bool spazio(char c) { return c == ' ' || c == '\t'; }
@@ -150,30 +85,23 @@ void scriviRisultati(const fs::path& file, const RigaRisultati& riga) {
         linea += '"';
     }
     linea += "\r\n";
-    sostituisci(file, linea);
+    sostituisciFile(file, linea);
 }
 
-void scriviZeri(const fs::path& file) { sostituisci(file, "0,0,0,0,0,0,0,0\r\n"); }
+void scriviZeri(const fs::path& file) { sostituisciFile(file, "0,0,0,0,0,0,0,0\r\n"); }
 
 std::vector<ValoreRisultato> leggiRisultati(const fs::path& file) {
     // Only the first 64 KiB are read; the line must be complete within them.
     constexpr std::size_t limite = 64 * 1024;
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) letturaFallita(file, errno);
+    std::error_code stato;
+    if (fs::is_directory(file, stato)) letturaFallita(file, EISDIR);
+    errno = 0;
+    std::ifstream in(file, std::ios::binary);
+    if (!in) letturaFallita(file, errno != 0 ? errno : ENOENT);
     std::string dati(limite + 1, '\0');
-    std::size_t letti = 0;
-    while (letti < dati.size()) {
-        const ssize_t n = ::read(fd, dati.data() + letti, dati.size() - letti);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            const int codice = errno;
-            ::close(fd);
-            letturaFallita(file, codice);
-        }
-        if (n == 0) break;
-        letti += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
+    in.read(dati.data(), static_cast<std::streamsize>(dati.size()));
+    if (in.bad()) letturaFallita(file, EIO);
+    const std::size_t letti = static_cast<std::size_t>(in.gcount());
     const bool troncato = letti > limite;
     dati.resize(troncato ? limite : letti);
 

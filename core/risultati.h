@@ -35,14 +35,19 @@ private:
     int codice_;
 };
 
+// A path as UTF-8 text, for messages.
+std::string testoPercorso(const std::filesystem::path& file);
+
 // The Italian reason for a system error number ("permesso negato", "disco pieno", ...).
 std::string motivoErrore(int codice);
 
 // Both writers replace the file as a whole and atomically: the new line goes to
 // a temporary file in the same folder, which is flushed to disk and renamed over
-// the old one. On any failure they throw ErroreFile and leave the old file as it
-// was, with no temporary file behind. An existing file without write permission
-// is refused, not replaced.
+// the old one. In a folder that takes no new file, an existing writable file is
+// written in place instead. On any failure they throw ErroreFile and leave the
+// old file as it was, with no temporary file behind. An existing file without
+// write permission is refused, not replaced; so is one that another program
+// holds open without sharing it (Windows).
 void scriviRisultati(const std::filesystem::path& file, const RigaRisultati& riga);  // "t1",...,"t8" CR LF
 void scriviZeri(const std::filesystem::path& file);                                   // 0,0,0,0,0,0,0,0 CR LF
 

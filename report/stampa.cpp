@@ -18,8 +18,6 @@ namespace {
 
 QString qtesto(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
-std::string nomeFile(const std::filesystem::path& file) { return file.string(); }
-
 // The results file's values, checked before any printing starts.
 std::vector<ValoreRisultato> valoriDalFile(const std::filesystem::path& fileDati) {
     std::vector<ValoreRisultato> valori;
@@ -29,7 +27,7 @@ std::vector<ValoreRisultato> valoriDalFile(const std::filesystem::path& fileDati
         throw ErroreStampa(e.what());
     }
     if (valori.size() < 8)
-        throw ErroreStampa("Il file " + nomeFile(fileDati) + " contiene meno di otto valori");
+        throw ErroreStampa("Il file " + testoPercorso(fileDati) + " contiene meno di otto valori");
     return valori;
 }
 
@@ -84,14 +82,14 @@ int disegnaDocumento(QPagedPaintDevice& foglio, const std::vector<RigaStampa>& r
 }
 
 void stampaRiepilogo(const DatiSoggetto& dati, const std::filesystem::path& fileDati,
-                     const DataStampa& oggi, QPrinter& stampante) {
-    const auto documento = documentoRiepilogo(dati, valoriDalFile(fileDati), oggi);
+                     const DataStampa& oggi, QPrinter& stampante, const ImpostazioniRegionali& regionali) {
+    const auto documento = documentoRiepilogo(dati, valoriDalFile(fileDati), oggi, regionali);
     disegnaDocumento(stampante, documento);
 }
 
 void stampaRiepilogo(const DatiSoggetto& dati, const std::filesystem::path& fileDati,
-                     const DataStampa& oggi) {
-    const auto documento = documentoRiepilogo(dati, valoriDalFile(fileDati), oggi);
+                     const DataStampa& oggi, const ImpostazioniRegionali& regionali) {
+    const auto documento = documentoRiepilogo(dati, valoriDalFile(fileDati), oggi, regionali);
 
     const QPrinterInfo predefinita = QPrinterInfo::defaultPrinter();
     if (predefinita.isNull()) throw ErroreStampa("Nessuna stampante predefinita");

@@ -41,14 +41,16 @@ int disegnaDocumento(QPagedPaintDevice& foglio, const std::vector<RigaStampa>& r
 // Reads the results file, builds the summary and draws it on the given printer.
 // The file is read and checked before anything reaches the printer; on any
 // failure ErroreStampa is thrown and nothing is printed.
+// Bare numbers of the file print with the decimal separator of `regionali`.
 void stampaRiepilogo(const DatiSoggetto& dati, const std::filesystem::path& fileDati,
-                     const DataStampa& oggi, QPrinter& stampante);
+                     const DataStampa& oggi, QPrinter& stampante,
+                     const ImpostazioniRegionali& regionali = regionaliItaliane);
 
 // The "&Stampa" command: the same on the system's default printer, as one job
 // and without a dialog. Throws ErroreStampa ("Nessuna stampante predefinita",
 // or the file and the reason) without sending anything when the file or the
 // printer is not usable. Needs a QGuiApplication.
 void stampaRiepilogo(const DatiSoggetto& dati, const std::filesystem::path& fileDati,
-                     const DataStampa& oggi);
+                     const DataStampa& oggi, const ImpostazioniRegionali& regionali = regionaliItaliane);
 
 }  // namespace ponderino

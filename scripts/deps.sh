@@ -12,6 +12,12 @@ pacchetti=(
   cups-daemon cups-client cups-filters
   appstream desktop-file-utils dpkg-dev file
 )
+# The Windows build (make windows): the mingw-w64 cross compiler, Wine to run its
+# tests, NSIS for the installer, and the glibc locales Wine takes its regional
+# settings from.
+if [ "${1:-}" = windows ]; then
+  pacchetti+=(g++-mingw-w64-x86-64-posix ninja-build wine wine64 nsis locales)
+fi
 
 mancanti=()
 for p in "${pacchetti[@]}"; do
@@ -20,16 +26,22 @@ for p in "${pacchetti[@]}"; do
   fi
 done
 
-if [ ${#mancanti[@]} -eq 0 ]; then
-  exit 0
+SUDO=()
+[ "$(id -u)" -eq 0 ] || SUDO=(sudo)
+if [ ${#mancanti[@]} -gt 0 ]; then
+  echo "Installing missing packages: ${mancanti[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  "${SUDO[@]}" apt-get update -q
+  "${SUDO[@]}" apt-get install -y -q --no-install-recommends "${mancanti[@]}"
 fi
 
-echo "Installing missing packages: ${mancanti[*]}"
-if [ "$(id -u)" -eq 0 ]; then
-  SUDO=()
-else
-  SUDO=(sudo)
+if [ "${1:-}" = windows ]; then
+  for l in it_IT en_US; do
+    if ! locale -a 2>/dev/null | grep -qx "$l.utf8"; then
+      echo "Generating the $l.UTF-8 locale"
+      "${SUDO[@]}" sed -i "s/^# *\($l.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+      grep -qx "$l.UTF-8 UTF-8" /etc/locale.gen || echo "$l.UTF-8 UTF-8" | "${SUDO[@]}" tee -a /etc/locale.gen >/dev/null
+      "${SUDO[@]}" locale-gen >/dev/null
+    fi
+  done
 fi
-export DEBIAN_FRONTEND=noninteractive
-"${SUDO[@]}" apt-get update -q
-"${SUDO[@]}" apt-get install -y -q --no-install-recommends "${mancanti[@]}"

@@ -284,7 +284,7 @@ void Form2::stampaRiepilogo() {
     const QDate oggi = piattaforma().oggi();
     const DataStampa data{oggi.day(), oggi.month(), oggi.year()};
     try {
-        ponderino::stampaRiepilogo(leggiDati(), "dati.txt", data);
+        ponderino::stampaRiepilogo(leggiDati(), "dati.txt", data, impostazioniRegionali());
     } catch (const std::exception& e) {
         mostraMessaggio(this, QString::fromUtf8(e.what()));
         return;

@@ -156,11 +156,17 @@ TEST_F(FileRisultati, UnaCartellaInesistente) {
                        "Impossibile scrivere il file manca/dati.txt: file o cartella inesistente");
 }
 
+// A folder that takes no new file: an existing writable dati.txt is written in place.
 TEST_F(FileRisultati, UnaCartellaDiSolaLettura) {
     if (geteuid() == 0) GTEST_SKIP() << "root writes into a read-only folder anyway";
-    scrivi("dati.txt", byteEsempio);
     fs::permissions(cartella_, fs::perms::owner_read | fs::perms::owner_exec);
     scritturaRifiutata([] { scriviZeri("dati.txt"); }, "Impossibile scrivere il file dati.txt: permesso negato");
+    fs::permissions(cartella_, fs::perms::owner_write, fs::perm_options::add);
+    scrivi("dati.txt", byteEsempio);
+    fs::permissions(cartella_, fs::perms::owner_write, fs::perm_options::remove);
+    scriviZeri("dati.txt");
+    EXPECT_EQ(contenuto("dati.txt"), byteZeri);
+    EXPECT_EQ(voci(), std::set<std::string>{"dati.txt"});
 }
 
 // A process that may not grow any file stands for a full disk: the temporary

@@ -45,7 +45,11 @@ enum class Comando { Conferma, Pulisci, Esci };
 struct Scrittura {
     const char* descrizione;
     std::function<bool(const std::filesystem::path& cartella)> prepara;  // false: cannot be set up here
+    bool riesce = false;  // the command writes dati.txt all the same
 };
+
+// A folder that takes no new file; permission bits do not stop the superuser.
+bool cartellaChiusa(const std::filesystem::path& c) { return geteuid() != 0 && chmod(c.c_str(), 0555) == 0; }
 
 TEST_F(GuastiTest, CartellaEFileNonScrivibili) {
     const std::vector<Scrittura> guasti = {
@@ -54,12 +58,18 @@ TEST_F(GuastiTest, CartellaEFileNonScrivibili) {
              scriviFile(c / "dati.txt", vecchio);
              return chmod((c / "dati.txt").c_str(), 0444) == 0;
          }},
-        {"cartella di sola lettura",
+        {"cartella di sola lettura, dati.txt scrivibile",
          [](const std::filesystem::path& c) {
              scriviFile(c / "dati.txt", vecchio);
-             // Permission bits do not stop the superuser.
-             return geteuid() != 0 && chmod(c.c_str(), 0555) == 0;
+             return chmod((c / "dati.txt").c_str(), 0666) == 0 && cartellaChiusa(c);
+         },
+         true},
+        {"cartella e dati.txt di sola lettura",
+         [](const std::filesystem::path& c) {
+             scriviFile(c / "dati.txt", vecchio);
+             return chmod((c / "dati.txt").c_str(), 0444) == 0 && cartellaChiusa(c);
          }},
+        {"cartella di sola lettura senza dati.txt", cartellaChiusa},
         {"dati.txt e' una cartella",
          [](const std::filesystem::path& c) { return std::filesystem::create_directory(c / "dati.txt"); }},
         {"disco pieno",
@@ -94,14 +104,32 @@ TEST_F(GuastiTest, CartellaEFileNonScrivibili) {
             setrlimit(RLIMIT_FSIZE, &limite);
             chmod(cartella().c_str(), 0755);
 
+            EXPECT_EQ(registro().terminazioni, comando == Comando::Esci ? 1 : 0);
+            if (g.riesce) {
+                // Written in place: the file keeps its mode, nothing else appears.
+                EXPECT_TRUE(registro().messaggi.empty());
+                EXPECT_EQ(esistente<form4>() != nullptr, comando == Comando::Conferma);
+                const std::string adesso = leggiFile(dati());
+                if (comando == Comando::Conferma)
+                    EXPECT_TRUE(adesso != vecchio && adesso.starts_with("\"") && adesso.ends_with("\"\r\n")) << adesso;
+                else
+                    EXPECT_EQ(adesso, zeri);
+                struct stat stato {};
+                EXPECT_EQ(stat(dati().c_str(), &stato), 0);
+                EXPECT_EQ(stato.st_mode & 07777, 0666u);
+                controllaFile(adesso);
+                chiudiTutto();
+                continue;
+            }
             ASSERT_EQ(registro().messaggi.size(), 1u);
             const QString testo = registro().messaggi[0].testo;
             EXPECT_TRUE(testo.contains("dati.txt")) << testo.toStdString();
             EXPECT_TRUE(testo.startsWith("Impossibile")) << testo.toStdString();
-            EXPECT_EQ(registro().terminazioni, comando == Comando::Esci ? 1 : 0);
             EXPECT_EQ(esistente<form4>(), nullptr);
             if (eraCartella) {
                 EXPECT_TRUE(std::filesystem::is_directory(dati()));
+            } else if (!std::filesystem::exists(dati())) {
+                controllaFile("");
             } else {
                 EXPECT_EQ(leggiFile(dati()), vecchio);
                 controllaFile(vecchio);
@@ -158,7 +186,7 @@ TEST_F(GuastiTest, OgniFileImmagineGuasto) {
              std::filesystem::create_directory(p);
          }},
     };
-    const QDir runtime(QStringLiteral(PONDERINO_RUNTIME_DIR));
+    const QDir runtime(cartellaImmagini());
     for (const FilePicture& file : fileImmagine()) {
         for (const Guasto& g : guasti) {
             SCOPED_TRACE(std::string(file.nome) + " " + g.descrizione);

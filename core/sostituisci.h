@@ -1,0 +1,23 @@
+// The one place where the results file meets the operating system: replacing a
+// file as a whole. One implementation per platform.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace ponderino {
+
+// Replaces `file` with `contenuto`. Normally a temporary file beside it is written,
+// flushed to disk and put in its place in one step, so the old file is kept whole
+// or replaced whole. When the folder takes no new file but the file exists and may
+// be written, the file is written in place instead (truncated, written, flushed);
+// should that write fail, the old content is put back. A file without write
+// permission is refused. No temporary file outlives the call. Throws ErroreFile,
+// with a system error number (errno values on every platform).
+void sostituisciFile(const std::filesystem::path& file, std::string_view contenuto);
+
+// Throws the ErroreFile of a write to `file` that failed with error number `codice`.
+[[noreturn]] void scritturaFallita(const std::filesystem::path& file, int codice);
+
+}  // namespace ponderino
