@@ -266,10 +266,9 @@ QWidget* Finestra::crea(const Controllo& c, std::span<const Controllo> tutti) {
         break;
     }
     }
+    // Screen readers hear a control by its caption; a control without one is named by
+    // its window, and a panel that only groups others or a backdrop stays unnamed.
     w->setObjectName(nome);
-    // Screen readers and accessibility-driven tests find every control by a name: its
-    // caption, or the control's own name where it shows no caption.
-    if (w->accessibleName().isEmpty()) w->setAccessibleName(nome);
     w->setGeometry(pixel(c.left), pixel(c.top), pixel(c.width), pixel(c.height));
     if (c.carattere.nome) w->setFont(fontDa(c.carattere));
     controlli_.insert(nome, w);

@@ -10,7 +10,8 @@ pacchetti=(
   clang-14 libclang-rt-14-dev
   xvfb xdotool x11-utils imagemagick poppler-utils
   cups-daemon cups-client cups-filters
-  appstream desktop-file-utils dpkg-dev file
+  appstream desktop-file-utils dpkg-dev file lintian
+  dbus at-spi2-core python3-pyatspi
 )
 # The Windows build (make windows): the mingw-w64 cross compiler, Wine to run its
 # tests, NSIS for the installer, and the glibc locales Wine takes its regional

@@ -43,6 +43,7 @@ Form1::Form1() {
     Command2 = controllo<QPushButton>("Command2");
     Command3 = controllo<QPushButton>("Command3");
     Image1->setAccessibleName(QStringLiteral("Autore"));
+    Picture2->setAccessibleName(QStringLiteral("Ponderino, il calcolo del peso ideale"));
     Image1->setCursor(Qt::PointingHandCursor);
 
     connect(Command1, &QPushButton::clicked, this, [] { mostra<form7>(); });

@@ -15,7 +15,9 @@ fine() { [ "$errori" -eq 0 ] || exit 1; echo "tutto a posto"; }
 controlla_albero() {
     local attesi trovati
     attesi=$({ printf '%s\n' bin/ponderino bin/ponderino-avvia "share/applications/$ID.desktop" \
-                 "share/icons/hicolor/scalable/apps/$ID.svg" "share/metainfo/$ID.metainfo.xml"
+                 "share/icons/hicolor/scalable/apps/$ID.svg" "share/metainfo/$ID.metainfo.xml" \
+                 share/man/man1/ponderino.1.gz share/man/man1/ponderino-avvia.1.gz \
+                 share/doc/ponderino/copyright share/doc/ponderino/changelog.gz
                printf 'share/ponderino/%s\n' $FILE_PROGRAMMA; } | LC_ALL=C sort)
     trovati=$(cd "$1" && find . ! -type d | sed 's|^\./||' | LC_ALL=C sort)
     [ "$trovati" = "$attesi" ] || sbaglia "file sotto $1:" "$(diff <(echo "$attesi") <(echo "$trovati"))"

@@ -6,6 +6,9 @@
 cpack --config "$1/CPackConfig.cmake" -G DEB -B "$PROVA/deb" >"$PROVA/log" 2>&1 || {
     cat "$PROVA/log" >&2; exit 1; }
 deb=$PROVA/deb/ponderino_$2_$(dpkg --print-architecture).deb
+# What Debian's own checker finds: no error and no warning.
+lintian --fail-on error,warning "$deb" >"$PROVA/lintian" 2>&1 ||
+    sbaglia "lintian:" "$(cat "$PROVA/lintian")"
 dipendenze=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $dipendenze"
 nomi=$(echo "$dipendenze" | tr ',|' '\n\n' | sed 's/(.*//; s/ //g; /^$/d')
