@@ -1,8 +1,10 @@
 #include "core/misure.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <system_error>
 
 namespace ponderino {
@@ -19,6 +21,19 @@ bool separatore(std::string_view t, std::size_t i, std::string_view s) {
     return !s.empty() && t.substr(i, s.size()) == s;
 }
 
+// For a number out of range: whether it is tiny rather than huge, that is whether
+// its first significant digit stands below the units. `c` is the number as C text,
+// [-]digits[.digits][e[sign]digits], and `esponente` the value of its exponent.
+bool minuscolo(std::string_view c, long long esponente) {
+    const std::string_view mantissa = c.substr(0, c.find_first_of("eE"));
+    const std::size_t punto = std::min(mantissa.find('.'), mantissa.size());
+    const std::size_t prima = mantissa.find_first_of("123456789");
+    if (prima == std::string_view::npos) return true;  // all zeros
+    const long long potenza = prima < punto ? static_cast<long long>(punto - prima) - 1
+                                            : -static_cast<long long>(prima - punto);
+    return potenza + esponente < 0;
+}
+
 }  // namespace
 
 double numeroDaTesto(std::string_view testo, const ImpostazioniRegionali& regionali) {
@@ -28,28 +43,27 @@ double numeroDaTesto(std::string_view testo, const ImpostazioniRegionali& region
     const std::string_view t = testo.substr(inizio, fine - inizio);
     const std::size_t n = t.size();
 
-    // The number as C text for std::from_chars: [-]digits[.digits][e[sign]digits].
-    std::string c;
-    c.reserve(n);
+    // The number as C text for std::from_chars: [-]digits[.digits][e[sign]digits],
+    // never longer than the typed text.
+    char corto[64];
+    std::unique_ptr<char[]> lungo;
+    char* const c = n <= sizeof corto ? corto : (lungo = std::make_unique<char[]>(n)).get();
+    char* p = c;
     std::size_t i = 0;
     const bool negativo = n > 0 && t[0] == '-';
-    if (negativo) c += '-';
+    if (negativo) *p++ = '-';
     if (n > 0 && (t[0] == '+' || t[0] == '-')) ++i;
 
     // Mantissa: digits, grouping dropped wherever it stands among the integer
-    // digits, at most one decimal separator. On the way, the power of ten of the
-    // first significant digit, which tells a tiny number from a huge one below.
-    bool parteIntera = true, cifre = false, significativa = false;
-    long long potenza = -1;
+    // digits, at most one decimal separator.
+    bool parteIntera = true, cifre = false;
     while (i < n) {
         if (cifra(t[i])) {
-            significativa = significativa || t[i] != '0';
-            if (parteIntera ? significativa : !significativa) potenza += parteIntera ? 1 : -1;
             cifre = true;
-            c += t[i++];
+            *p++ = t[i++];
         } else if (parteIntera && separatore(t, i, regionali.decimale)) {
             parteIntera = false;
-            c += '.';
+            *p++ = '.';
             i += regionali.decimale.size();
         } else if (parteIntera && separatore(t, i, regionali.raggruppamento)) {
             i += regionali.raggruppamento.size();
@@ -62,23 +76,23 @@ double numeroDaTesto(std::string_view testo, const ImpostazioniRegionali& region
     // Exponent: E or e, an optional sign, at least one digit.
     long long esponente = 0;
     if (i < n && (t[i] == 'e' || t[i] == 'E')) {
-        c += t[i++];
+        *p++ = t[i++];
         const bool esponenteNegativo = i < n && t[i] == '-';
-        if (i < n && (t[i] == '+' || t[i] == '-')) c += t[i++];
+        if (i < n && (t[i] == '+' || t[i] == '-')) *p++ = t[i++];
         const std::size_t primaCifra = i;
-        for (; i < n && cifra(t[i]); c += t[i++])
+        for (; i < n && cifra(t[i]); *p++ = t[i++])
             if (esponente < 1'000'000'000'000) esponente = esponente * 10 + (t[i] - '0');
         if (i == primaCifra) throw ErroreDati();
         if (esponenteNegativo) esponente = -esponente;
     }
     if (i != n) throw ErroreDati();
-    if (!significativa) return negativo ? -0.0 : 0.0;
 
     double valore = 0;
-    const auto [fermo, errore] = std::from_chars(c.data(), c.data() + c.size(), valore);
+    const auto [fermo, errore] = std::from_chars(c, p, valore);
     // Out of range: a tiny number is the zero of its sign, a huge one a failure.
-    if (errore == std::errc::result_out_of_range && potenza + esponente < 0) return negativo ? -0.0 : 0.0;
-    if (errore != std::errc() || fermo != c.data() + c.size() || !std::isfinite(valore)) throw ErroreDati();
+    if (errore == std::errc::result_out_of_range && minuscolo(std::string_view(c, p - c), esponente))
+        return negativo ? -0.0 : 0.0;
+    if (errore != std::errc() || fermo != p || !std::isfinite(valore)) throw ErroreDati();
     return valore;
 }
 
