@@ -1,14 +1,18 @@
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <signal.h>
-#include <stdlib.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <random>
 #include <set>
 #include <sstream>
 
@@ -67,9 +71,8 @@ TEST(CalcolaRisultati, UnSoloGuastoFermaTutto) {
 class FileRisultati : public testing::Test {
 protected:
     void SetUp() override {
-        std::string modello = (fs::temp_directory_path() / "ponderino-XXXXXX").string();
-        ASSERT_NE(mkdtemp(modello.data()), nullptr);
-        cartella_ = modello;
+        do cartella_ = fs::temp_directory_path() / ("ponderino-" + std::to_string(std::random_device{}()));
+        while (!fs::create_directory(cartella_));
         precedente_ = fs::current_path();
         fs::current_path(cartella_);
     }
@@ -91,7 +94,7 @@ protected:
     }
     std::set<std::string> voci() const {
         std::set<std::string> nomi;
-        for (const auto& voce : fs::directory_iterator(cartella_)) nomi.insert(voce.path().filename().string());
+        for (const auto& voce : fs::directory_iterator(cartella_)) nomi.insert(testoPercorso(voce.path().filename()));
         return nomi;
     }
     // Runs a write that must fail, and checks the old file and the folder are untouched.
@@ -128,6 +131,7 @@ TEST_F(FileRisultati, ByteEsattiDelleDueForme) {
     EXPECT_EQ(voci(), std::set<std::string>{"dati.txt"});
 }
 
+#ifndef _WIN32
 TEST_F(FileRisultati, SostituisceMantenendoIPermessiEIlCollegamento) {
     scrivi("vero.txt", std::string(1000, 'x'));
     fs::permissions("vero.txt", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
@@ -138,6 +142,7 @@ TEST_F(FileRisultati, SostituisceMantenendoIPermessiEIlCollegamento) {
     EXPECT_EQ(fs::status("vero.txt").permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
+#endif
 
 TEST_F(FileRisultati, UnaCartellaDiNomeDatiTxtNonVieneToccata) {
     fs::create_directory("dati.txt");
@@ -156,6 +161,7 @@ TEST_F(FileRisultati, UnaCartellaInesistente) {
                        "Impossibile scrivere il file manca/dati.txt: file o cartella inesistente");
 }
 
+#ifndef _WIN32
 // A folder that takes no new file: an existing writable dati.txt is written in place.
 TEST_F(FileRisultati, UnaCartellaDiSolaLettura) {
     if (geteuid() == 0) GTEST_SKIP() << "root writes into a read-only folder anyway";
@@ -193,6 +199,34 @@ TEST_F(FileRisultati, UnDiscoPienoLasciaIlVecchioFile) {
     EXPECT_EQ(WEXITSTATUS(stato), 0);
     EXPECT_EQ(contenuto("dati.txt"), byteEsempio);
     EXPECT_EQ(voci(), primaVoci);
+}
+#else
+// A program that holds dati.txt open without sharing it, as a spreadsheet does.
+TEST_F(FileRisultati, UnFileInUsoNonVieneToccato) {
+    scrivi("dati.txt", byteEsempio);
+    const HANDLE tenuto = CreateFileW(L"dati.txt", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(tenuto, INVALID_HANDLE_VALUE);
+    scritturaRifiutata([] { scriviRisultati("dati.txt", rigaEsempio); },
+                       "Impossibile scrivere il file dati.txt: file in uso");
+    CloseHandle(tenuto);
+    EXPECT_EQ(contenuto("dati.txt"), byteEsempio);
+}
+#endif
+
+// Wide paths: a user folder such as C:\Users\Niccolò, in messages too.
+TEST_F(FileRisultati, UnaCartellaConLettereAccentate) {
+    const fs::path cartella(u8"Niccolò");
+    fs::create_directory(cartella);
+    scriviRisultati(cartella / "dati.txt", rigaEsempio);
+    scriviRisultati(cartella / "dati.txt", rigaEsempio);
+    EXPECT_EQ(contenuto(cartella / "dati.txt"), byteEsempio);
+    EXPECT_EQ(leggiRisultati(cartella / "dati.txt").size(), 8u);
+    const fs::path cartellaDati = cartella / "cartella";
+    fs::create_directory(cartellaDati);
+    scritturaRifiutata([&] { scriviZeri(cartellaDati); },
+                       "Impossibile scrivere il file " + testoPercorso(cartellaDati) + ": è una cartella");
+    EXPECT_NE(testoPercorso(cartellaDati).find("Niccolò"), std::string::npos);
 }
 
 TEST_F(FileRisultati, RileggeCioCheScrive) {

@@ -1,8 +1,10 @@
 #include "ambiente.h"
 
+#ifndef _WIN32
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace ponderino::prova {
 
@@ -45,6 +47,7 @@ namespace {
 // ordinary user, so that permission bits (a read-only folder) mean what they mean for
 // the program's users. The picture files are first copied where that user can read them.
 void diventaUtente() {
+#ifndef _WIN32
     const QByteArray nome = qgetenv("PONDERINO_PROVA_UTENTE");
     if (nome.isEmpty() || geteuid() != 0) return;
     const passwd* utente = getpwnam(nome.constData());
@@ -57,6 +60,7 @@ void diventaUtente() {
     ponderino::prova::cartellaImmagini() = copia.path();
     if (setgid(utente->pw_gid) != 0 || setuid(utente->pw_uid) != 0) std::abort();
     qputenv("HOME", "/tmp");
+#endif
 }
 
 }  // namespace

@@ -7,11 +7,12 @@
 
 #include <QRandomGenerator>
 
+#ifndef _WIN32
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
+#endif
 
 namespace ponderino::prova {
 namespace {
@@ -48,26 +49,56 @@ struct Scrittura {
     bool riesce = false;  // the command writes dati.txt all the same
 };
 
+bool modo(const std::filesystem::path& p, unsigned bit) {
+    std::error_code errore;
+    std::filesystem::permissions(p, std::filesystem::perms(bit), errore);
+    return !errore;
+}
+
+#ifdef _WIN32
+// A folder's read-only attribute does not stop new files on Windows, and no limit
+// stands in for a full disk there: those rows are left out.
+bool cartellaChiusa(const std::filesystem::path&) { return false; }
+bool discoPieno() { return false; }
+void riapri(const std::filesystem::path&) {}
+#else
 // A folder that takes no new file; permission bits do not stop the superuser.
-bool cartellaChiusa(const std::filesystem::path& c) { return geteuid() != 0 && chmod(c.c_str(), 0555) == 0; }
+bool cartellaChiusa(const std::filesystem::path& c) { return geteuid() != 0 && modo(c, 0555); }
+// Every write fails as on a full disk: no file may grow beyond zero bytes.
+bool discoPieno() {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limite{};
+    getrlimit(RLIMIT_FSIZE, &limite);
+    limite.rlim_cur = 0;
+    return setrlimit(RLIMIT_FSIZE, &limite) == 0;
+}
+// Undoes both, so the test itself can read and clean up.
+void riapri(const std::filesystem::path& c) {
+    rlimit limite{};
+    getrlimit(RLIMIT_FSIZE, &limite);
+    limite.rlim_cur = limite.rlim_max;
+    setrlimit(RLIMIT_FSIZE, &limite);
+    modo(c, 0755);
+}
+#endif
 
 TEST_F(GuastiTest, CartellaEFileNonScrivibili) {
     const std::vector<Scrittura> guasti = {
         {"dati.txt di sola lettura",
          [](const std::filesystem::path& c) {
              scriviFile(c / "dati.txt", vecchio);
-             return chmod((c / "dati.txt").c_str(), 0444) == 0;
+             return modo(c / "dati.txt", 0444);
          }},
         {"cartella di sola lettura, dati.txt scrivibile",
          [](const std::filesystem::path& c) {
              scriviFile(c / "dati.txt", vecchio);
-             return chmod((c / "dati.txt").c_str(), 0666) == 0 && cartellaChiusa(c);
+             return modo(c / "dati.txt", 0666) && cartellaChiusa(c);
          },
          true},
         {"cartella e dati.txt di sola lettura",
          [](const std::filesystem::path& c) {
              scriviFile(c / "dati.txt", vecchio);
-             return chmod((c / "dati.txt").c_str(), 0444) == 0 && cartellaChiusa(c);
+             return modo(c / "dati.txt", 0444) && cartellaChiusa(c);
          }},
         {"cartella di sola lettura senza dati.txt", cartellaChiusa},
         {"dati.txt e' una cartella",
@@ -75,12 +106,7 @@ TEST_F(GuastiTest, CartellaEFileNonScrivibili) {
         {"disco pieno",
          [](const std::filesystem::path& c) {
              scriviFile(c / "dati.txt", vecchio);
-             // Every write fails as on a full disk: no file may grow beyond zero bytes.
-             std::signal(SIGXFSZ, SIG_IGN);
-             rlimit limite{};
-             getrlimit(RLIMIT_FSIZE, &limite);
-             limite.rlim_cur = 0;
-             return setrlimit(RLIMIT_FSIZE, &limite) == 0;
+             return discoPieno();
          }},
     };
     for (const Scrittura& g : guasti) {
@@ -97,12 +123,7 @@ TEST_F(GuastiTest, CartellaEFileNonScrivibili) {
             clic(comando == Comando::Conferma ? f->Command4
                  : comando == Comando::Pulisci ? f->Command8
                                                : f->Command9);
-            // Undo the fault before looking, so the test itself can read and clean up.
-            rlimit limite{};
-            getrlimit(RLIMIT_FSIZE, &limite);
-            limite.rlim_cur = limite.rlim_max;
-            setrlimit(RLIMIT_FSIZE, &limite);
-            chmod(cartella().c_str(), 0755);
+            riapri(cartella());  // before looking
 
             EXPECT_EQ(registro().terminazioni, comando == Comando::Esci ? 1 : 0);
             if (g.riesce) {
@@ -114,9 +135,7 @@ TEST_F(GuastiTest, CartellaEFileNonScrivibili) {
                     EXPECT_TRUE(adesso != vecchio && adesso.starts_with("\"") && adesso.ends_with("\"\r\n")) << adesso;
                 else
                     EXPECT_EQ(adesso, zeri);
-                struct stat stato {};
-                EXPECT_EQ(stat(dati().c_str(), &stato), 0);
-                EXPECT_EQ(stato.st_mode & 07777, 0666u);
+                EXPECT_EQ(std::filesystem::status(dati()).permissions(), std::filesystem::perms(0666));
                 controllaFile(adesso);
                 chiudiTutto();
                 continue;
@@ -137,7 +156,7 @@ TEST_F(GuastiTest, CartellaEFileNonScrivibili) {
             if (comando != Comando::Pulisci) {
                 EXPECT_EQ(f->nome->text(), "Lia");
             }
-            chmod(dati().c_str(), 0644);
+            modo(dati(), 0644);
             chiudiTutto();
         }
     }
