@@ -4,7 +4,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: run test build deps clean
+.PHONY: run test build deps clean windows
 
 deps:
 	@bash scripts/deps.sh
@@ -20,7 +20,12 @@ test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) build-win
+
+# Ponderino for Windows: cross-built with mingw-w64 against a static Qt (built once per
+# machine into ~/.cache/ponderino), its tests run under Wine, and its installer.
+windows:
+	@bash scripts/windows.sh
 
 # The whole test suite once under AddressSanitizer (with LeakSanitizer) and
 # UndefinedBehaviorSanitizer, in a build tree of its own. Leaks inside third-party

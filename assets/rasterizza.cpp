@@ -59,21 +59,29 @@ int main(int argc, char* argv[])
         return fallisci("dimensioni non valide");
 
     const QString formato = QFileInfo(uscita).suffix().toLower();
-    if (formato != "png" && formato != "bmp")
+    if (formato != "png" && formato != "bmp" && formato != "ico")
         return fallisci("formato di uscita sconosciuto: " + formato.toStdString());
 
     QSvgRenderer disegno(sorgente);
     if (!disegno.isValid())
         return fallisci("disegno non leggibile: " + sorgente.toStdString());
 
-    QImage immagine(larghezza, altezza, QImage::Format_RGB32);
-    immagine.fill(Qt::white);
+    // An icon (the Windows program's) is square and transparent around the drawing.
+    const bool icona = formato == "ico";
+    QImage immagine(larghezza, altezza, icona ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    immagine.fill(icona ? Qt::transparent : Qt::white);
+    QRectF dove(0, 0, larghezza, altezza);
+    if (icona) {
+        QSizeF misura = disegno.defaultSize();
+        misura.scale(dove.size(), Qt::KeepAspectRatio);
+        dove = QRectF(QPointF((larghezza - misura.width()) / 2, (altezza - misura.height()) / 2), misura);
+    }
     {
         QPainter pittore(&immagine);
         pittore.setRenderHint(QPainter::Antialiasing);
         pittore.setRenderHint(QPainter::TextAntialiasing);
         pittore.setRenderHint(QPainter::SmoothPixmapTransform);
-        disegno.render(&pittore, QRectF(0, 0, larghezza, altezza));
+        disegno.render(&pittore, dove);
     }
 
     if (formato == "bmp")

@@ -35,6 +35,9 @@ std::vector<ValoreRisultato> valoriDalFile(const std::filesystem::path& fileDati
 
 QFont fontRiepilogo() {
     QFont font(QStringLiteral("Arial"), 12);
+    // Where no Arial is installed (Wine), the program's own Liberation Sans, which has
+    // Arial's metrics.
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
     font.setStyleHint(QFont::SansSerif);
     return font;
 }

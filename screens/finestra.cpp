@@ -1,7 +1,9 @@
 #include "screens/finestra.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QMouseEvent>
@@ -83,6 +85,9 @@ QFont fontDa(const Carattere& c) {
 }
 
 void preparaApplicazione() {
+    // Windows has no Liberation Sans: there the program carries its own copy.
+    for (const char* f : {":/caratteri/LiberationSans-Regular.ttf", ":/caratteri/LiberationSans-Bold.ttf"})
+        if (QFile::exists(QString::fromLatin1(f))) QFontDatabase::addApplicationFont(QString::fromLatin1(f));
     // Fusion draws the face colours the design gives to some buttons.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setApplicationName(QStringLiteral("ponderino"));

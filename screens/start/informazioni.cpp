@@ -39,13 +39,18 @@ const char* const testo7[] = {
 };
 
 // --- Form5 -------------------------------------------------------------------------------
+#ifdef _WIN32
+#define PONDERINO_VERSIONE_PER "Versione 1.0 per Windows"
+#else
+#define PONDERINO_VERSIONE_PER "Versione 1.0 per il desktop Linux"
+#endif
 const ProgettoFinestra progetto5{"AUTORE", 4710, 2415, 5265, 3990, sans825,
                                  nero, sistema, nullptr, nullptr, false};
 // clang-format off
 const Controllo controlli5[] = {
     {"Label1", E, "",  120,  120, 4455, 495, "Ponderino",                                sans18,   nero,    verde,   M, 0},
     {"Label2", E, "",  120,  720, 4455, 495, "Calcolo del peso ideale con otto metodi",  sans975b, nero,    verde,   S, 1},
-    {"Label3", E, "", 120, 1320, 4455, 375, "Versione 1.0 per il desktop Linux",         sans975b, nero,    verde,   S, 2},
+    {"Label3", E, "", 120, 1320, 4455, 375, PONDERINO_VERSIONE_PER,                      sans975b, nero,    verde,   S, 2},
     {"Label4", E, "", 120, 1680, 2895, 375, "Programma libero",                          sans975b, nero,    verde,   S, 3},
     {"Label5", E, "", 3240, 1800, 1215, 375, "Esci",                                     sans12b,  sistema, sistema, M, 4},
 };

@@ -231,18 +231,24 @@ class SessioneX:
 
     # ---- the program
 
-    def avvia_programma(self, log="ponderino.log"):
+    def avvia_programma(self, log="ponderino.log", avvio=(), cartella=None):
         """Starts the program in a fresh working folder with the picture files and
-        Help.htm. Without a private CUPS server, CUPS_SERVER names a socket that does
-        not exist, so no real printer is ever reached."""
-        if os.path.exists(self.lavoro):
-            shutil.rmtree(self.lavoro)
-        os.makedirs(self.lavoro)
+        Help.htm, or in `cartella` as it stands (an installed copy). `avvio` starts it
+        through another program (Wine for the Windows build). Without a private CUPS
+        server, CUPS_SERVER names a socket that does not exist, so no real printer is
+        ever reached."""
+        if cartella:
+            self.lavoro = cartella
+        else:
+            if os.path.exists(self.lavoro):
+                shutil.rmtree(self.lavoro)
+            os.makedirs(self.lavoro)
         origine = os.path.dirname(os.path.abspath(self.programma_eseguibile))
         copiati = 0
         for nome in sorted(os.listdir(origine)):
             if nome.lower().endswith(".bmp") or nome == "Help.htm":
-                shutil.copy(os.path.join(origine, nome), self.lavoro)
+                if not cartella:
+                    shutil.copy(os.path.join(origine, nome), self.lavoro)
                 copiati += 1
         if copiati < 16:
             raise Fallito("accanto al programma ci sono %d file tra immagini e Help.htm, "
@@ -255,10 +261,12 @@ class SessioneX:
             env.pop(v, None)
         env.update(DISPLAY=self.display, QT_QPA_PLATFORM="xcb", XDG_RUNTIME_DIR=runtime,
                    CUPS_SERVER=self.cups_socket or os.path.join(self.temp, "nessun-cups.sock"))
+        if avvio:
+            del env["QT_QPA_PLATFORM"]  # the Windows build has its own platform
         self.percorso_log = os.path.join(self.artefatti, log)
         self.log_programma = open(self.percorso_log, "wb")
         self.programma = subprocess.Popen(
-            [os.path.abspath(self.programma_eseguibile)], cwd=self.lavoro, env=env,
+            list(avvio) + [os.path.abspath(self.programma_eseguibile)], cwd=self.lavoro, env=env,
             stdin=subprocess.DEVNULL, stdout=self.log_programma, stderr=self.log_programma,
             preexec_fn=muori_col_padre)
         self.passo("ponderino avviato (pid %d) in %s, LANG=%s"

@@ -8,14 +8,57 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 #include <iterator>
 #include <regex>
 #include <stdexcept>
-#include <stdlib.h>
+#include <random>
+#include <thread>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/wait.h>
+#endif
 
 namespace ponderino::prova {
 
+#ifdef _WIN32
+// Under Wine a Windows program can start the build machine's own tools (poppler's
+// pdftotext and pdftoppm): Wine runs a Unix program given to CreateProcess, though it
+// can neither wait for it nor hand it a pipe. So the shell writes the output and then
+// the exit status to files, and the status file's arrival ends the wait.
+std::string esegui(const std::string& comando, int* stato) {
+    const std::filesystem::path cartella = cartellaTemporanea("ponderino-esegui");
+    const std::string uscita = cartella.generic_string() + "/uscita", esito = cartella.generic_string() + "/esito";
+    const std::string script = "{ " + comando + "\n} > " + tra_apici(uscita) + "; echo $? > " +
+                               tra_apici(esito + ".parziale") + " && mv " + tra_apici(esito + ".parziale") +
+                               " " + tra_apici(esito);
+    std::ofstream(cartella / "comando.sh", std::ios::binary) << script;
+    std::wstring riga = L"/bin/sh " + std::filesystem::path(cartella.generic_string() + "/comando.sh").wstring();
+    STARTUPINFOW avvio{};
+    avvio.cb = sizeof avvio;
+    PROCESS_INFORMATION processo{};
+    if (!CreateProcessW(L"Z:\\bin\\sh", riga.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &avvio, &processo)) {
+        if (stato) *stato = -1;
+        return {};
+    }
+    CloseHandle(processo.hThread);
+    CloseHandle(processo.hProcess);
+    for (int i = 0; i < 1200 && !std::filesystem::exists(esito); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::ifstream in(uscita, std::ios::binary), codice(esito);
+    std::ostringstream testo;
+    testo << in.rdbuf();
+    int n = -1;
+    codice >> n;
+    if (stato) *stato = n;
+    in.close();
+    codice.close();
+    std::filesystem::remove_all(cartella);
+    return testo.str();
+}
+#else
 std::string esegui(const std::string& comando, int* stato) {
     std::string uscita;
     FILE* f = popen(comando.c_str(), "r");
@@ -30,16 +73,20 @@ std::string esegui(const std::string& comando, int* stato) {
     if (stato) *stato = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
     return uscita;
 }
+#endif
 
+// In /tmp on both systems: under Wine "/tmp" names the same folder for the test and
+// for the tools it starts.
 std::filesystem::path cartellaTemporanea(const std::string& prefisso) {
-    std::string modello = "/tmp/" + prefisso + "-XXXXXX";
-    if (!mkdtemp(modello.data())) throw std::runtime_error("mkdtemp non riesce");
-    return modello;
+    std::filesystem::path cartella;
+    do cartella = "/tmp/" + prefisso + "-" + std::to_string(std::random_device{}());
+    while (!std::filesystem::create_directory(cartella));
+    return cartella;
 }
 
 std::string tra_apici(const std::filesystem::path& p) {
     std::string r = "'";
-    for (char c : p.string()) r += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    for (char c : p.generic_string()) r += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return r + "'";
 }
 

@@ -1,0 +1,158 @@
+#!/usr/bin/env python3
+"""Ponderino for Windows under Wine, used from outside as on Linux.
+
+The Windows program runs under Wine's X11 driver in a private Xvfb and is driven
+with xdotool along a short road:
+
+  start, "&Continua", the subject's seven measures, "Formula Broca" (its formula
+  picture in the board), Alt+C (the exact bytes of dati.txt, then the info screen
+  and its Alt+E), "&Stampa" with no printer (a message box, the program goes on),
+  Alt+C while another program holds dati.txt open without sharing it (a message
+  box, the old bytes kept), and "&Esci" (the 17-byte zero line, the process ends).
+
+With --cartella the program works in that folder as it stands (an installed
+copy); otherwise in a fresh folder with the pictures beside the program. The
+decimal separator expected in dati.txt follows LANG, which Wine turns into the
+Windows regional settings.
+
+Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing).
+"""
+
+import argparse
+import os
+import subprocess
+import sys
+import time
+
+from x_privato import (CAMPI, CONFERMA, CONTINUA, ESCI_FORM2, FORM1, FORM2, FORM4, FORMULA,
+                       MESSAGGIO, METODI, RIGA_ZERI, SOGGETTO, STAMPA, Fallito, SessioneX,
+                       interrompi_con_segnali, prepara_prova, riga_attesa)
+
+
+class PercorsoWine(SessioneX):
+    def __init__(self, args):
+        super().__init__(args.programma, args.artefatti, prefisso="ponderino-wine-")
+        self.args = args
+        # A Wine prefix of this run's own unless one is given (an installation's): a new
+        # user profile, and nothing left running in the build's prefix afterwards.
+        os.environ.setdefault("WINEPREFIX", os.path.join(self.temp, "wine"))
+
+    def chiudi(self):
+        self.ferma_programma()
+        subprocess.run(["wineserver", "-k"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=30)
+        super().chiudi()
+
+    def env_wine(self):
+        env = self.env_x()
+        env["LANG"] = os.environ.get("LANG", "")
+        return env
+
+    # Wine gives the keyboard to a window once it is focused from outside.
+    def tasto(self, *tasti):
+        self.x("xdotool", "windowfocus", "--sync", str(self.finestre()[0][0]))
+        super().tasto(*tasti)
+
+    def scrivi(self, testo):
+        self.x("xdotool", "windowfocus", "--sync", str(self.finestre()[0][0]))
+        super().scrivi(testo)
+
+    def messaggio_e_invio(self, nome):
+        mb = self.attendi_finestra(MESSAGGIO, 20)
+        self.passo("%s: %s" % (nome, self.foto(mb, nome)))
+        self.tasto("Return")
+        self.attendi(lambda: not self.trova(MESSAGGIO), "Invio non chiude il messaggio", 10)
+        self.vivo()
+
+    def percorri(self, sep):
+        self.avvia_xvfb()
+        self.avvia_programma(avvio=[self.args.wine], cartella=self.args.cartella)
+
+        f1 = self.attendi_finestra(FORM1, 90)
+        self.passo("schermata iniziale: %s" % self.foto(f1, "Form1"))
+        self.clic(f1, CONTINUA)
+        f2 = self.attendi_finestra(FORM2, 20)
+        for campo, punto in CAMPI:
+            self.clic(f2, punto)
+            self.scrivi(SOGGETTO[campo])
+        self.passo("misure scritte: %s" % self.foto(f2, "Form2-misure"))
+
+        didascalia, punto, bmp = METODI[5]
+        self.clic(f2, punto)
+        self.attendi_immagine(f2, FORMULA, bmp, "la lavagnetta della formula", 10)
+        self.nessun_messaggio()
+        self.passo("\"%s\": %s" % (didascalia, self.foto(f2, "metodo-Broca")))
+
+        if self.dati() not in (None, RIGA_ZERI):
+            raise Fallito("dati.txt prima della conferma: %r" % self.dati())
+        self.tasto("alt+c")
+        f4 = self.attendi_finestra(FORM4, 20)
+        attesa = riga_attesa(sep)
+        self.attendi_dati(attesa, "Alt+C non scrive i risultati")
+        self.passo("Alt+C: %s" % self.foto(f4, "form4"))
+        self.ok("dati.txt = %r" % attesa)
+        self.tasto("alt+e")
+        self.attendi_in_cima(FORM2)
+
+        self.clic(f2, STAMPA)
+        self.messaggio_e_invio("stampa-senza-stampante")
+        self.ok("\"&Stampa\" senza stampante: un messaggio, il programma resta aperto")
+
+        # dati.txt held open without sharing by another program.
+        tiene = subprocess.Popen([self.args.wine, self.args.tieni_aperto, "dati.txt"],
+                                 cwd=self.lavoro, env=self.env_wine(), stdin=subprocess.PIPE,
+                                 stdout=subprocess.PIPE)
+        try:
+            if tiene.stdout.readline().strip() != b"aperto":
+                raise Fallito("il programma che tiene aperto dati.txt non parte")
+            self.clic(f2, CONFERMA)
+            self.messaggio_e_invio("dati-in-uso")
+        finally:
+            tiene.stdin.close()
+            tiene.wait(20)
+        if self.dati() != attesa:
+            raise Fallito("con dati.txt in uso il file è cambiato: %r" % self.dati())
+        self.ok("dati.txt in uso: un messaggio, il contenuto di prima resta")
+
+        self.clic(f2, ESCI_FORM2)
+        try:
+            self.programma.wait(20)
+        except subprocess.TimeoutExpired:
+            raise Fallito("dopo \"&Esci\" il programma è ancora in vita")
+        if self.dati() != RIGA_ZERI:
+            raise Fallito("dopo \"&Esci\" dati.txt contiene %r" % self.dati())
+        self.passo("\"&Esci\": il programma è terminato (uscita %d)" % self.programma.returncode)
+        self.ok("dati.txt = %r (%d byte)" % (RIGA_ZERI, len(RIGA_ZERI)))
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--programma", required=True, help="ponderino.exe")
+    parser.add_argument("--wine", required=True, help="the build's Wine starter (wine.sh)")
+    parser.add_argument("--tieni-aperto", required=True, help="tieni_aperto.exe")
+    parser.add_argument("--artefatti", required=True, help="folder for screenshots and logs")
+    parser.add_argument("--cartella", help="work in this folder as it stands")
+    args = parser.parse_args()
+
+    preparata = prepara_prova(args.artefatti)
+    if isinstance(preparata, int):
+        return preparata
+    sep, lingua = preparata
+    percorso = PercorsoWine(args)
+    interrompi_con_segnali()
+    esito = 1
+    try:
+        percorso.percorri(sep)
+        esito = 0
+    except Fallito as e:
+        print("FALLITO: %s" % e, flush=True)
+        percorso.foto_di_tutte("al-fallimento")
+    finally:
+        percorso.chiudi()
+    print("%s in %.1f s (LANG=%s)" % ("superato" if esito == 0 else "FALLITO",
+                                       time.monotonic() - percorso.inizio, lingua))
+    return esito
+
+
+if __name__ == "__main__":
+    sys.exit(main())
