@@ -26,7 +26,7 @@ import time
 
 from x_privato import (CAMPI, CONFERMA, CONTINUA, ESCI_FORM2, FORM1, FORM2, FORM4, FORMULA,
                        MESSAGGIO, METODI, RIGA_ZERI, SOGGETTO, STAMPA, Fallito, SessioneX,
-                       interrompi_con_segnali, prepara_prova, riga_attesa)
+                       esegui_prova, prepara_prova, riga_attesa)
 
 
 class PercorsoWine(SessioneX):
@@ -139,20 +139,10 @@ def main():
         return preparata
     sep, lingua = preparata
     percorso = PercorsoWine(args)
-    interrompi_con_segnali()
-    esito = 1
-    try:
-        percorso.percorri(sep)
-        esito = 0
-    except Fallito as e:
-        print("FALLITO: %s" % e, flush=True)
-        percorso.foto_di_tutte("al-fallimento")
-    finally:
-        percorso.chiudi()
+    esito = esegui_prova(percorso, lambda: percorso.percorri(sep))
     print("%s in %.1f s (LANG=%s)" % ("superato" if esito == 0 else "FALLITO",
                                        time.monotonic() - percorso.inizio, lingua))
     return esito
-
 
 if __name__ == "__main__":
     sys.exit(main())

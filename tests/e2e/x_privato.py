@@ -148,6 +148,21 @@ def interrompi_con_segnali():
         signal.signal(s, interrotto)
 
 
+def esegui_prova(sessione, corsa):
+    """Runs corsa() with the session: a failure is told, with a screenshot of every
+    window; the session is closed however it ends. Gives the exit status, 0 or 1."""
+    interrompi_con_segnali()
+    try:
+        corsa()
+        return 0
+    except Fallito as e:
+        print("FALLITO: %s" % e, flush=True)
+        sessione.foto_di_tutte("al-fallimento")
+        return 1
+    finally:
+        sessione.chiudi()
+
+
 # --------------------------------------------------------------------------------------
 # Processes
 
