@@ -23,7 +23,9 @@ std::string motivoErrore(int codice) {
     case EPERM: return "permesso negato";
     case ENOSPC:
     case EFBIG: return "disco pieno";
+#ifdef EDQUOT
     case EDQUOT: return "spazio disco esaurito per l'utente";
+#endif
     case EISDIR: return "è una cartella";
     case EROFS: return "file system di sola lettura";
     case ENOENT: return "file o cartella inesistente";
