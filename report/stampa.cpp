@@ -35,9 +35,10 @@ std::vector<ValoreRisultato> valoriDalFile(const std::filesystem::path& fileDati
 
 QFont fontRiepilogo() {
     QFont font(QStringLiteral("Arial"), 12);
-    // Where no Arial is installed (Wine), the program's own Liberation Sans, which has
-    // Arial's metrics.
-    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    // Liberation Sans, which has Arial's metrics, draws the summary on every system:
+    // from fonts-liberation on Linux, the program's own copy on Windows (where Wine
+    // would give a serif face for Arial).
+    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
     font.setStyleHint(QFont::SansSerif);
     return font;
 }

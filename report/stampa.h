@@ -24,8 +24,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The document font: Arial, 12 points (on Debian fontconfig gives Liberation
-// Sans, which has Arial's metrics).
+// The document font: Arial, 12 points, drawn with Liberation Sans, which has
+// Arial's metrics (Arial itself where Liberation Sans is missing).
 QFont fontRiepilogo();
 
 // Draws the lines on the device from the top-left corner of its printable

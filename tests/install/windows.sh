@@ -29,12 +29,14 @@ for f in ponderino.exe $FILE_PROGRAMMA LICENSE.txt "Liberation Sans.txt" Disinst
 done
 [ -f "$collegamento" ] || sbaglia "manca il collegamento nel menu Start"
 # The shortcut's working folder is the install folder (UTF-16 text inside the .lnk).
-iconv -f UTF-16LE -t UTF-8 "$collegamento" 2>/dev/null | tr -c '[:print:]' '\n' |
-    grep -qi 'AppData\\Local\\Programs\\Ponderino$' || sbaglia "il collegamento non lavora nella cartella del programma"
+strings -el "$collegamento" | grep -qi '^C:\\users\\.*\\AppData\\Local\\Programs\\Ponderino$' ||
+    sbaglia "il collegamento non lavora nella cartella del programma"
 "$wine" reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Ponderino' /v UninstallString \
     2>/dev/null | grep -q 'Disinstalla.exe' || sbaglia "Ponderino non è tra le app installate"
 
-# The installed program, in its own folder: it writes dati.txt there.
+# The installed program, in its own folder: it writes dati.txt there. Nothing of this
+# prefix may still run without a display when it starts.
+wineserver -k
 python3 "$3" --programma "$cartella/ponderino.exe" --cartella "$cartella" --wine "$wine" \
     --tieni-aperto "$4" --artefatti "$build/e2e-artefatti/installato" || sbaglia "il programma installato"
 [ -f "$cartella/dati.txt" ] || sbaglia "il programma installato non ha scritto dati.txt nella sua cartella"

@@ -5,14 +5,15 @@
 
 #include <QApplication>
 
-#include <cstdlib>
+#include "screens/finestra.h"
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    setenv("CUPS_SERVER", "/nonexistent/ponderino/cups.sock", 1);
-    unsetenv("PRINTER");
-    unsetenv("LPDEST");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("CUPS_SERVER", "/nonexistent/ponderino/cups.sock");
+    qunsetenv("PRINTER");
+    qunsetenv("LPDEST");
     QApplication app(argc, argv);
+    ponderino::preparaApplicazione();  // the program's fonts, where it carries them
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

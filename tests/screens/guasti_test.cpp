@@ -116,6 +116,7 @@ TEST_F(GuastiTest, CartellaEFileNonScrivibili) {
             std::filesystem::remove_all(dati());
             if (!g.prepara(cartella())) {
                 std::cout << "[ SALTATO  ] " << g.descrizione << ": not possible for this user\n";
+                modo(dati(), 0644);
                 continue;
             }
             Form2* f = compilata();
