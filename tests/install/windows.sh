@@ -29,7 +29,7 @@ for f in ponderino.exe $FILE_PROGRAMMA LICENSE.txt "Liberation Sans.txt" Disinst
 done
 [ -f "$collegamento" ] || sbaglia "manca il collegamento nel menu Start"
 # The shortcut's working folder is the install folder (UTF-16 text inside the .lnk).
-strings -el "$collegamento" | grep -qi '^C:\\users\\.*\\AppData\\Local\\Programs\\Ponderino$' ||
+strings -el "$collegamento" | grep -qi 'C:\\users\\.*\\AppData\\Local\\Programs\\Ponderino$' ||
     sbaglia "il collegamento non lavora nella cartella del programma"
 "$wine" reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Ponderino' /v UninstallString \
     2>/dev/null | grep -q 'Disinstalla.exe' || sbaglia "Ponderino non è tra le app installate"
