@@ -78,8 +78,6 @@ def main():
                     errori.append("%s (%s) riceve il fuoco ma non ha nome" % (percorso, ruolo))
                 if INTERNI.match(nome.strip()):
                     errori.append("%s (%s) si chiama %r, il nome interno" % (percorso, ruolo, nome))
-                if nome.strip():
-                    print("           %s %r" % (ruolo, nome))
     except Fallito as e:
         errori.append(str(e))
     finally:

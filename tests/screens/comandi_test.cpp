@@ -27,6 +27,12 @@ struct CasoMetodo {
 class MetodiTest : public FinestreTest {};
 
 TEST_F(MetodiTest, OgniPulsanteMostraRisultatoNomeUnitaEFormula) {
+    // The separator is the system's: from LANG on Linux, from the Windows regional
+    // settings that Wine derives from LANG.
+    const QByteArray lingua = qgetenv("LANG");
+    if (lingua.startsWith("it_") || lingua.startsWith("en_")) {
+        EXPECT_EQ(impostazioniRegionali().decimale, lingua.startsWith("it_") ? "," : ".");
+    }
     const std::vector<CasoMetodo> casi = {
         {&Form2::lorent, {{&Form2::vita, "80"}, {&Form2::torace, "90"}}, "1,04", "LORENTZ", "Index", "lore.bmp"},
         {&Form2::Command12, {{&Form2::alt, "170"}, {&Form2::eta, "30"}}, "71", "BERTHEAM", "Kg", "berth.bmp"},
