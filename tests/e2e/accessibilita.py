@@ -2,11 +2,9 @@
 """What a screen reader hears of Ponderino, through the real accessibility bus.
 
 Run inside dbus-run-session with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1: the program
-starts in a private X server, "&Continua" opens the calculation screen, and the
-trees of both windows are read with pyatspi from the AT-SPI registry. Fails when
-a focusable control has no name or when any name is an internal control name.
-
-Exit status: 0 passed, 1 failed, 77 skipped (a tool or pyatspi is missing).
+starts in a private X server, "&Continua" opens the calculation screen, and both
+windows' trees are read with pyatspi. Fails when a focusable control has no name
+or a name is an internal control name. Exit status: 0, 1, or 77 (skipped).
 """
 
 import argparse

@@ -36,7 +36,7 @@ from x_privato import (AUTORE, CAMPI, CONTINUA, ESCI_FORM2, ESCI_FORM3, ESCI_FOR
                        ESCI_FORM7, FORM1, FORM2, FORM3, FORM4, FORM5, FORM7, FORMULA,
                        GUIDA_SPALLE, HELP1, HELP_METODI, INFORMAZIONI, MESSAGGIO, METODI,
                        PULISCI, RIGA_ZERI, SALTA, SCHERMO, SOGGETTO, STAMPA, Fallito,
-                       SessioneX, interrompi_con_segnali, prepara_prova, riga_attesa)
+                       SessioneX, esegui_prova, prepara_prova, riga_attesa)
 
 TITOLO_STAMPA = "Programma per la determinazione del proprio peso corporeo"
 ETICHETTE_STAMPA = [("nome", "nome"), ("eta'", "eta"), ("peso", "peso"),
@@ -301,18 +301,7 @@ def main():
         return preparata
     sep, lingua = preparata
     percorso = Percorso(args)
-
-    interrompi_con_segnali()
-
-    esito = 1
-    try:
-        percorso.percorri(sep)
-        esito = 0
-    except Fallito as e:
-        print("FALLITO: %s" % e, flush=True)
-        percorso.foto_di_tutte("al-fallimento")
-    finally:
-        percorso.chiudi()
+    esito = esegui_prova(percorso, lambda: percorso.percorri(sep))
     durata = time.monotonic() - percorso.inizio
     print("artefatti: %s" % args.artefatti)
     for s in percorso.saltati:

@@ -1,19 +1,12 @@
 #!/usr/bin/env python3
-"""Ponderino for Windows under Wine, used from outside as on Linux.
-
-The Windows program runs under Wine's X11 driver in a private Xvfb and is driven
-with xdotool along a short road:
-
-  start, "&Continua", the subject's seven measures, "Formula Broca" (its formula
-  picture in the board), Alt+C (the exact bytes of dati.txt, then the info screen
-  and its Alt+E), "&Stampa" with no printer (a message box, the program goes on),
-  Alt+C while another program holds dati.txt open without sharing it (a message
-  box, the old bytes kept), and "&Esci" (the 17-byte zero line, the process ends).
-
-With --cartella the program works in that folder as it stands (an installed
-copy); otherwise in a fresh folder with the pictures beside the program. The
-decimal separator expected in dati.txt follows LANG, which Wine turns into the
-Windows regional settings.
+"""Ponderino for Windows under Wine, used from outside: Wine's X11 driver in a
+private Xvfb, driven with xdotool along a short road. Start, "&Continua", the
+subject, "Formula Broca" (its picture), Alt+C (the exact bytes of dati.txt, then
+Alt+E), "&Stampa" with no printer (a message, the program goes on), Alt+C while
+another program holds dati.txt open without sharing (a message, the old bytes
+kept), "&Esci" (the zero line, the process ends). With --cartella the program
+works in that folder as it stands (an installed copy). The separator expected in
+dati.txt follows LANG, from which Wine makes the Windows regional settings.
 
 Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing).
 """
@@ -42,11 +35,6 @@ class PercorsoWine(SessioneX):
         subprocess.run(["wineserver", "-k"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                        timeout=30)
         super().chiudi()
-
-    def env_wine(self):
-        env = self.env_x()
-        env["LANG"] = os.environ.get("LANG", "")
-        return env
 
     # Wine gives the keyboard to a window once it is focused from outside.
     def tasto(self, *tasti):
@@ -100,7 +88,7 @@ class PercorsoWine(SessioneX):
 
         # dati.txt held open without sharing by another program.
         tiene = subprocess.Popen([self.args.wine, self.args.tieni_aperto, "dati.txt"],
-                                 cwd=self.lavoro, env=self.env_wine(), stdin=subprocess.PIPE,
+                                 cwd=self.lavoro, env=self.env_x(), stdin=subprocess.PIPE,
                                  stdout=subprocess.PIPE)
         try:
             if tiene.stdout.readline().strip() != b"aperto":
