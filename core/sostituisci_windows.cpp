@@ -82,8 +82,12 @@ void sostituisciFile(const fs::path& file, std::string_view contenuto) {
         const HANDLE prova = CreateFileW(file.c_str(), GENERIC_WRITE | DELETE,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (prova == INVALID_HANDLE_VALUE) fallita(file, GetLastError());
-        CloseHandle(prova);
+        if (prova != INVALID_HANDLE_VALUE) {
+            CloseHandle(prova);
+        } else if (const DWORD errore = GetLastError();
+                   errore == ERROR_SHARING_VIOLATION || errore == ERROR_LOCK_VIOLATION) {
+            fallita(file, errore);
+        }  // anything else (no right to delete, say) is for the steps below to meet
     }
 
     static std::atomic<unsigned> contatore{0};
