@@ -26,9 +26,11 @@ class PercorsoWine(SessioneX):
     def __init__(self, args):
         super().__init__(args.programma, args.artefatti, prefisso="ponderino-wine-")
         self.args = args
-        # A Wine prefix of this run's own unless one is given (an installation's): a new
-        # user profile, and nothing left running in the build's prefix afterwards.
-        os.environ.setdefault("WINEPREFIX", os.path.join(self.temp, "wine"))
+        # A Wine prefix of this run's own, unless it drives an installed copy in the
+        # installation's prefix: a new user profile, and nothing of this run left
+        # running in the build's prefix, whose server the other tests share.
+        if not args.cartella:
+            os.environ["WINEPREFIX"] = os.path.join(self.temp, "wine")
 
     def chiudi(self):
         self.ferma_programma()
