@@ -5,7 +5,12 @@
 // The drawing is scaled to fill the whole picture. Pictures are opaque: the
 // drawing is painted over white. A .bmp is written as a plain 24-bit bitmap,
 // which is what the program loads beside itself; a .png keeps 32-bit RGB.
+// An .ico (the Windows program's icon, LARGHEZZA = ALTEZZA) holds the drawing at
+// every size Windows draws up to that one, each drawn on its own so that the small
+// ones stay sharp: 32-bit bitmaps, and PNG from 256 px on, as Windows stores them.
+#include <QBuffer>
 #include <QByteArray>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
@@ -14,6 +19,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -37,6 +43,92 @@ bool leggiDimensione(const char* testo, int& valore)
     bool ok = false;
     valore = QByteArray(testo).toInt(&ok);
     return ok && valore > 0 && valore <= 8192;
+}
+
+// The drawing scaled to fit a square icon, transparent around it.
+QImage disegnaIcona(QSvgRenderer& disegno, int lato)
+{
+    QImage immagine(lato, lato, QImage::Format_ARGB32);
+    immagine.fill(Qt::transparent);
+    QSizeF misura = disegno.defaultSize();
+    misura.scale(QSizeF(lato, lato), Qt::KeepAspectRatio);
+    QPainter pittore(&immagine);
+    pittore.setRenderHint(QPainter::Antialiasing);
+    pittore.setRenderHint(QPainter::SmoothPixmapTransform);
+    disegno.render(&pittore, QRectF(QPointF((lato - misura.width()) / 2, (lato - misura.height()) / 2), misura));
+    return immagine;
+}
+
+void aggiungi16(QByteArray& dati, int valore)
+{
+    dati.append(char(valore & 0xff)).append(char((valore >> 8) & 0xff));
+}
+
+void aggiungi32(QByteArray& dati, quint32 valore)
+{
+    aggiungi16(dati, int(valore & 0xffff));
+    aggiungi16(dati, int(valore >> 16));
+}
+
+// One icon image: a PNG, or a bottom-up 32-bit BGRA bitmap with its 1-bit mask.
+QByteArray immagineIcona(const QImage& immagine)
+{
+    const int lato = immagine.width();
+    QByteArray dati;
+    if (lato >= 256) {
+        QBuffer buffer(&dati);
+        buffer.open(QIODevice::WriteOnly);
+        immagine.save(&buffer, "PNG");
+        return dati;
+    }
+    aggiungi32(dati, 40);
+    aggiungi32(dati, quint32(lato));
+    aggiungi32(dati, quint32(lato * 2));  // colours and mask
+    aggiungi16(dati, 1);
+    aggiungi16(dati, 32);
+    for (int i = 0; i < 6; ++i)
+        aggiungi32(dati, 0);
+    for (int y = lato - 1; y >= 0; --y)
+        for (int x = 0; x < lato; ++x)
+            aggiungi32(dati, immagine.pixel(x, y));  // 0xAARRGGBB: B, G, R, A in the file
+    const int rigaMaschera = ((lato + 31) / 32) * 4;
+    for (int y = lato - 1; y >= 0; --y) {
+        QByteArray riga(rigaMaschera, '\0');
+        for (int x = 0; x < lato; ++x)
+            if (qAlpha(immagine.pixel(x, y)) == 0)
+                riga[x / 8] = char(riga[x / 8] | (0x80 >> (x % 8)));
+        dati.append(riga);
+    }
+    return dati;
+}
+
+bool scriviIcona(QSvgRenderer& disegno, int massimo, const QString& uscita)
+{
+    std::vector<QByteArray> immagini;
+    std::vector<int> lati;
+    for (int lato : {16, 20, 24, 32, 40, 48, 64, 256})
+        if (lato <= massimo) {
+            lati.push_back(lato);
+            immagini.push_back(immagineIcona(disegnaIcona(disegno, lato)));
+        }
+    QByteArray file;
+    aggiungi16(file, 0);
+    aggiungi16(file, 1);
+    aggiungi16(file, int(lati.size()));
+    quint32 posizione = quint32(6 + 16 * lati.size());
+    for (std::size_t i = 0; i < lati.size(); ++i) {
+        file.append(char(lati[i] & 0xff)).append(char(lati[i] & 0xff));  // 256 is written 0
+        file.append(char(0)).append(char(0));
+        aggiungi16(file, 1);
+        aggiungi16(file, 32);
+        aggiungi32(file, quint32(immagini[i].size()));
+        aggiungi32(file, posizione);
+        posizione += quint32(immagini[i].size());
+    }
+    for (const QByteArray& immagine : immagini)
+        file.append(immagine);
+    QFile scritto(uscita);
+    return scritto.open(QIODevice::WriteOnly) && scritto.write(file) == file.size();
 }
 
 } // namespace
@@ -66,22 +158,22 @@ int main(int argc, char* argv[])
     if (!disegno.isValid())
         return fallisci("disegno non leggibile: " + sorgente.toStdString());
 
-    // An icon (the Windows program's) is square and transparent around the drawing.
-    const bool icona = formato == "ico";
-    QImage immagine(larghezza, altezza, icona ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    immagine.fill(icona ? Qt::transparent : Qt::white);
-    QRectF dove(0, 0, larghezza, altezza);
-    if (icona) {
-        QSizeF misura = disegno.defaultSize();
-        misura.scale(dove.size(), Qt::KeepAspectRatio);
-        dove = QRectF(QPointF((larghezza - misura.width()) / 2, (altezza - misura.height()) / 2), misura);
+    if (formato == "ico") {
+        if (larghezza != altezza || larghezza < 16)
+            return fallisci("un'icona è quadrata, di almeno 16 px");
+        if (!scriviIcona(disegno, larghezza, uscita))
+            return fallisci("impossibile scrivere " + uscita.toStdString());
+        return 0;
     }
+
+    QImage immagine(larghezza, altezza, QImage::Format_RGB32);
+    immagine.fill(Qt::white);
     {
         QPainter pittore(&immagine);
         pittore.setRenderHint(QPainter::Antialiasing);
         pittore.setRenderHint(QPainter::TextAntialiasing);
         pittore.setRenderHint(QPainter::SmoothPixmapTransform);
-        disegno.render(&pittore, dove);
+        disegno.render(&pittore, QRectF(0, 0, larghezza, altezza));
     }
 
     if (formato == "bmp")

@@ -11,7 +11,7 @@ namespace ponderino {
 // Replaces `file` with `contenuto`. Normally a temporary file beside it is written,
 // flushed to disk and put in its place in one step, so the old file is kept whole
 // or replaced whole. When the folder takes no new file but the file exists and may
-// be written, the file is written in place instead (truncated, written, flushed);
+// be written, the file is written in place instead (written, cut to length, flushed);
 // should that write fail, the old content is put back. A file without write
 // permission is refused. No temporary file outlives the call. Throws ErroreFile,
 // with a system error number (errno values on every platform).

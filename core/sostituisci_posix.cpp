@@ -48,11 +48,15 @@ std::string vecchioContenuto(const fs::path& file) {
 // stay as they are, since the file itself is kept.
 void scriviSulPosto(const fs::path& file, const fs::path& destinazione, std::string_view contenuto) {
     const std::string prima = vecchioContenuto(destinazione);
-    const int fd = ::open(destinazione.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    const int fd = ::open(destinazione.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0) scritturaFallita(file, errno);
-    const int codice = scriviTutto(fd, contenuto);
+    // The new bytes first, then the length, so the file never stands empty; a
+    // failed write puts the old bytes back.
+    int codice = scriviTutto(fd, contenuto);
+    if (codice == 0 && ::ftruncate(fd, static_cast<off_t>(contenuto.size())) != 0) codice = errno;
     if (codice != 0) {
-        if (::ftruncate(fd, 0) == 0 && ::lseek(fd, 0, SEEK_SET) == 0) (void)scriviTutto(fd, prima);
+        if (::lseek(fd, 0, SEEK_SET) == 0 && scriviTutto(fd, prima) == 0)
+            (void)::ftruncate(fd, static_cast<off_t>(prima.size()));
         ::close(fd);
         scritturaFallita(file, codice);
     }
