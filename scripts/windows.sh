@@ -4,13 +4,17 @@
 #   2. the picture rasteriser, built for this machine in build/;
 #   3. build-win/: ponderino.exe (statically linked, nothing beside it but its
 #      pictures and Help.htm), and the tests, run under Wine by CTest;
-#   4. the installer build-win/ponderino-<version>-win64.exe, made and tried by the
-#      install_windows test.
+#   4. the packages beside it (packaging/windows/pacchetti.sh): the installer
+#      build-win/ponderino-<version>-win64.exe and the portable ZIP, with SHA256SUMS,
+#      tried by the install_windows test; the program built once more from a copy
+#      of the sources in another folder must give the same bytes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 radice=$PWD
 build=${WIN_BUILD:-build-win}
 inizio=$(date +%s)
+# Every time stamp of the build and of the packages is the last commit's.
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 
 qt=$(bash scripts/qt-windows.sh | tail -n 1)
 
@@ -22,6 +26,26 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DQT_CHAINLOAD_TOOLCHAIN_FILE="$radice/packaging/windows/mingw-w64.cmake" \
   -DPONDERINO_RASTERIZZA="$radice/build/assets/ponderino_rasterizza"
 cmake --build "$build" -j "$(nproc)"
+bash packaging/windows/pacchetti.sh "$build"
+
+# Reproducible: the packaged program alone, built again from a copy of the tracked
+# sources in another folder, gives the same program and packages, byte for byte.
+copia=$(mktemp -d)
+trap 'rm -rf "$copia"' EXIT
+git ls-files -z | tar --null -T - --ignore-failed-read -cf - 2>/dev/null | tar -xf - -C "$copia"
+seconda=$copia/$(basename "$build")
+cmake -S "$copia" -B "$seconda" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
+  -DQT_CHAINLOAD_TOOLCHAIN_FILE="$copia/packaging/windows/mingw-w64.cmake" \
+  -DPONDERINO_RASTERIZZA="$radice/build/assets/ponderino_rasterizza" \
+  -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
+cmake --build "$seconda" --target ponderino -j "$(nproc)" >/dev/null
+bash "$copia/packaging/windows/pacchetti.sh" "$seconda" >/dev/null
+for f in bin/ponderino.exe $(awk '{print $2}' "$build/SHA256SUMS") SHA256SUMS; do
+  cmp "$build/$f" "$seconda/$f" || { echo "make windows: $f differs between two builds" >&2; exit 1; }
+done
+rm -rf "$copia"
+echo "make windows: a second build gave the same program and packages"
 
 # Now and then Wine fails to start a program at all (seen once in a few hundred
 # starts, with no output): a failed test gets one more run, a real fault fails twice.

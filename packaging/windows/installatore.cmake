@@ -5,7 +5,9 @@
 #   LICENSE.txt, Liberation Sans.txt     the program's and its font's licences
 #
 # cpack -G NSIS in the build folder makes ponderino-<version>-win64.exe from
-# NSIS.template.in beside this file.
+# NSIS.template.in beside this file. The same files, for people who may not install
+# programs, go into ponderino-<version>-win64-portatile.zip (zip_portatile.py);
+# scripts/windows.sh makes both, with SHA256SUMS beside them.
 install(TARGETS ponderino RUNTIME DESTINATION .)
 install(FILES ${PONDERINO_FILE_RUNTIME} DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
@@ -20,6 +22,7 @@ set(CPACK_PACKAGE_INSTALL_DIRECTORY Ponderino)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
 set(CPACK_NSIS_MUI_ICON ${PONDERINO_ICONA_WINDOWS})
+set(CPACK_PONDERINO_VERSIONE_4 ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.0)
 # The template above replaces CPack's own, which installs for all users.
 list(PREPEND CMAKE_MODULE_PATH ${CMAKE_CURRENT_LIST_DIR})
 include(CPack)

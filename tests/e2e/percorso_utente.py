@@ -45,8 +45,8 @@ ETICHETTE_STAMPA = [("nome", "nome"), ("eta'", "eta"), ("peso", "peso"),
 
 
 class Percorso(SessioneX):
-    def __init__(self, args):
-        super().__init__(args.programma, args.artefatti)
+    def __init__(self, args, prefisso="ponderino-e2e-"):
+        super().__init__(args.programma, args.artefatti, prefisso=prefisso)
         self.args = args
         self.cups_dir = None
         self.saltati = []

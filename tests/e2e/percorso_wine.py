@@ -2,9 +2,11 @@
 """Ponderino for Windows under Wine, used from outside: Wine's X11 driver in a
 private Xvfb, driven with xdotool along a short road. Start, "&Continua", the
 subject, "Formula Broca" (its picture), Alt+C (the exact bytes of dati.txt, then
-Alt+E), "&Stampa" with no printer (a message, the program goes on), Alt+C while
-another program holds dati.txt open without sharing (a message, the old bytes
-kept), "&Esci" (the zero line, the process ends). With --cartella the program
+Alt+E), "&Stampa" (with --cups through Wine's PostScript driver to a private
+CUPS queue, the job read back; without, no printer: a message), Alt+C while
+another program holds dati.txt open without sharing, for 300 ms (saved) and
+until the message (a message, the old bytes kept), "&Esci" (the zero line, the
+process ends). With --cartella the program
 works in that folder as it stands (an installed copy). The separator expected in
 dati.txt follows LANG, from which Wine makes the Windows regional settings.
 
@@ -17,15 +19,15 @@ import subprocess
 import sys
 import time
 
+from percorso_utente import Percorso
 from x_privato import (CAMPI, CONFERMA, CONTINUA, ESCI_FORM2, FORM1, FORM2, FORM4, FORMULA,
                        MESSAGGIO, METODI, RIGA_ZERI, SOGGETTO, STAMPA, Fallito, SessioneX,
                        esegui_prova, prepara_prova, riga_attesa)
 
 
-class PercorsoWine(SessioneX):
+class PercorsoWine(Percorso):
     def __init__(self, args):
-        super().__init__(args.programma, args.artefatti, prefisso="ponderino-wine-")
-        self.args = args
+        super().__init__(args, prefisso="ponderino-wine-")
         # A Wine prefix of this run's own, unless it drives an installed copy in the
         # installation's prefix: a new user profile, and nothing of this run left
         # running in the build's prefix, whose server the other tests share.
@@ -56,6 +58,10 @@ class PercorsoWine(SessioneX):
 
     def percorri(self, sep):
         self.avvia_xvfb()
+        # Wine lists the private CUPS queue among the Windows printers of a new
+        # prefix, as the default one.
+        if self.args.cups:
+            self.avvia_cups()
         self.avvia_programma(avvio=[self.args.wine], cartella=self.args.cartella)
 
         f1 = self.attendi_finestra(FORM1, 90)
@@ -84,22 +90,38 @@ class PercorsoWine(SessioneX):
         self.tasto("alt+e")
         self.attendi_in_cima(FORM2)
 
-        self.clic(f2, STAMPA)
-        self.messaggio_e_invio("stampa-senza-stampante")
-        self.ok("\"&Stampa\" senza stampante: un messaggio, il programma resta aperto")
+        if self.cups_socket:
+            self.stampa(f2, sep)
+            self.vivo()
+        else:
+            self.clic(f2, STAMPA)
+            self.messaggio_e_invio("stampa-senza-stampante")
+            self.ok("\"&Stampa\" senza stampante: un messaggio, il programma resta aperto")
 
-        # dati.txt held open without sharing by another program.
-        tiene = subprocess.Popen([self.args.wine, self.args.tieni_aperto, "dati.txt"],
-                                 cwd=self.lavoro, env=self.env_x(), stdin=subprocess.PIPE,
-                                 stdout=subprocess.PIPE)
-        try:
-            if tiene.stdout.readline().strip() != b"aperto":
-                raise Fallito("il programma che tiene aperto dati.txt non parte")
-            self.clic(f2, CONFERMA)
-            self.messaggio_e_invio("dati-in-uso")
-        finally:
-            tiene.stdin.close()
-            tiene.wait(20)
+        # dati.txt held open without sharing by another program (a scanner, a
+        # spreadsheet): let go after 300 ms the save waits for it; held on, a message.
+        for breve in (True, False):
+            tiene = subprocess.Popen([self.args.wine, self.args.tieni_aperto, "dati.txt"],
+                                     cwd=self.lavoro, env=self.env_x(), stdin=subprocess.PIPE,
+                                     stdout=subprocess.PIPE)
+            try:
+                if tiene.stdout.readline().strip() != b"aperto":
+                    raise Fallito("il programma che tiene aperto dati.txt non parte")
+                self.clic(f2, CONFERMA)
+                if breve:
+                    time.sleep(0.3)
+                    tiene.stdin.close()
+                    f4 = self.attendi_finestra(FORM4, 20)
+                    self.nessun_messaggio()
+                    self.ok("dati.txt in uso per 300 ms: salvato dopo l'attesa")
+                    self.tasto("alt+e")
+                    self.attendi_in_cima(FORM2)
+                else:
+                    self.messaggio_e_invio("dati-in-uso")
+            finally:
+                if not tiene.stdin.closed:
+                    tiene.stdin.close()
+                tiene.wait(20)
         if self.dati() != attesa:
             raise Fallito("con dati.txt in uso il file è cambiato: %r" % self.dati())
         self.ok("dati.txt in uso: un messaggio, il contenuto di prima resta")
@@ -122,6 +144,7 @@ def main():
     parser.add_argument("--tieni-aperto", required=True, help="tieni_aperto.exe")
     parser.add_argument("--artefatti", required=True, help="folder for screenshots and logs")
     parser.add_argument("--cartella", help="work in this folder as it stands")
+    parser.add_argument("--cups", help="the private CUPS server script (start/stop DIR)")
     args = parser.parse_args()
 
     preparata = prepara_prova(args.artefatti)

@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# The Debian package: built by CPack, unpacked into a scratch root, its files,
-# its dependencies, its launcher run from there.
+# The Debian package: built by CPack into BUILD_DIR/pacchetto with SHA256SUMS beside
+# it, unpacked into a scratch root, its files, its dependencies, its hardening, its
+# launcher run from there; and built once more from a copy of the sources in another
+# folder, the same bytes.
 #   deb.sh BUILD_DIR VERSION
 . "$(dirname "$0")/comune.sh"
-cpack --config "$1/CPackConfig.cmake" -G DEB -B "$PROVA/deb" >"$PROVA/log" 2>&1 || {
+nome=ponderino_$2_$(dpkg --print-architecture).deb
+cpack --config "$1/CPackConfig.cmake" -G DEB -B "$1/pacchetto" >"$PROVA/log" 2>&1 || {
     cat "$PROVA/log" >&2; exit 1; }
-deb=$PROVA/deb/ponderino_$2_$(dpkg --print-architecture).deb
-# What Debian's own checker finds: no error and no warning.
-lintian --fail-on error,warning "$deb" >"$PROVA/lintian" 2>&1 ||
+deb=$1/pacchetto/$nome
+(cd "$1/pacchetto" && sha256sum "$nome" >SHA256SUMS)
+# What Debian's own checker finds: no error and no warning, and no hardening left out.
+lintian -I --fail-on error,warning "$deb" >"$PROVA/lintian" 2>&1 && ! grep -q hardening- "$PROVA/lintian" ||
     sbaglia "lintian:" "$(cat "$PROVA/lintian")"
 dipendenze=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $dipendenze"
@@ -25,8 +29,40 @@ done
 radice=$PROVA/radice
 dpkg -x "$deb" "$radice"
 controlla_albero "$radice/usr"
+# Debian's hardening, read from the program itself.
+while read -r opzione modello cosa; do
+    readelf -W "$opzione" "$radice/usr/bin/ponderino" | grep -Eq "$modello" || sbaglia "il programma è senza $cosa"
+done <<'FINE'
+--file-header Type:[[:space:]]+DYN PIE
+--program-headers GNU_RELRO RELRO
+--dynamic FLAGS.*BIND_NOW BIND_NOW
+--dyn-syms __[a-z_]+_chk@ _FORTIFY_SOURCE
+--dyn-syms __stack_chk_fail@ protezione_dello_stack
+FINE
 mkdir -p "$PROVA/casa"
 cwd=$(avvia "$radice/usr/bin/ponderino-avvia" HOME="$PROVA/casa")
 [ "$cwd" = "$PROVA/casa/.local/share/ponderino" ] || sbaglia "cartella di lavoro: $cwd"
 controlla_cartella "$cwd" "$radice/usr/share/ponderino"
+
+# Reproducible: the packaged program alone, built again from a copy of the tracked
+# sources in another folder, with the same settings and time stamp, gives the same
+# package, byte for byte.
+valore() { sed -n "s/^$1:[A-Z]*=//p" "$2"; }
+sorgente=$(valore CMAKE_HOME_DIRECTORY "$1/CMakeCache.txt")
+relativa=$(realpath --relative-to="$sorgente" "$1")
+case $relativa in ..*) relativa=build ;; esac
+copia=$PROVA/copia
+mkdir "$copia"
+git -C "$sorgente" ls-files -z | (cd "$sorgente" && tar --null -T - --ignore-failed-read -cf - 2>/dev/null) |
+    tar -xf - -C "$copia"
+SOURCE_DATE_EPOCH=$(sed -n 's/.*SOURCE_DATE_EPOCH} \([0-9]*\).*/\1/p' "$1/epoca.cmake") \
+cmake -S "$copia" -B "$copia/$relativa" -DPONDERINO_FUZZ=OFF -DPONDERINO_BENCH=OFF \
+    -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
+    -DCMAKE_BUILD_TYPE="$(valore CMAKE_BUILD_TYPE "$1/CMakeCache.txt")" \
+    -DCMAKE_CXX_FLAGS="$(valore CMAKE_CXX_FLAGS "$1/CMakeCache.txt")" \
+    -DCMAKE_EXE_LINKER_FLAGS="$(valore CMAKE_EXE_LINKER_FLAGS "$1/CMakeCache.txt")" >"$PROVA/log" 2>&1 &&
+cmake --build "$copia/$relativa" --target ponderino ponderino_documenti -j "$(nproc)" >>"$PROVA/log" 2>&1 &&
+cpack --config "$copia/$relativa/CPackConfig.cmake" -G DEB -B "$PROVA/seconda" >>"$PROVA/log" 2>&1 || {
+    cat "$PROVA/log" >&2; exit 1; }
+cmp "$deb" "$PROVA/seconda/$nome" || sbaglia "due costruzioni danno due pacchetti diversi"
 fine

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# The Windows packages of a built tree, beside each other in it: the installer
+# ponderino-<version>-win64.exe, the portable ZIP ponderino-<version>-win64-portatile.zip
+# (the same files, in one folder), and SHA256SUMS for both. Two builds of one commit
+# give the same bytes (SOURCE_DATE_EPOCH, the last commit's time).
+#   pacchetti.sh BUILD_DIR
+set -euo pipefail
+b=$1
+versione=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$b/CMakeCache.txt")
+nome=ponderino-$versione-win64
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$(dirname "$0")" log -1 --format=%ct)}
+
+rm -rf "$b/portatile"
+cmake --install "$b" --prefix "$b/portatile/$nome-portatile" --strip >/dev/null
+python3 "$(dirname "$0")/zip_portatile.py" "$b/portatile/$nome-portatile" "$b/$nome-portatile.zip"
+cpack --config "$b/CPackConfig.cmake" -B "$b" >"$b/cpack.log" 2>&1 || { cat "$b/cpack.log" >&2; exit 1; }
+(cd "$b" && sha256sum "$nome.exe" "$nome-portatile.zip" >SHA256SUMS)
+echo "Pacchetti in $b (sha256sum -c SHA256SUMS):"; cat "$b/SHA256SUMS"
