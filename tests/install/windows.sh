@@ -1,51 +1,142 @@
 #!/usr/bin/env bash
-# The Windows installer under Wine, in a Wine prefix of its own (a new user): built by
-# CPack, installed silently, its files, shortcut and Apps entry checked, the installed
-# program driven along the Windows road in its own folder, then uninstalled silently:
-# everything it installed goes, dati.txt stays.
+# The Windows packages made by make windows (packaging/windows/pacchetti.sh), under
+# Wine in a Wine prefix of their own (a new user):
+#  - the program as Windows sees it: hardening flags, manifest, version information,
+#    every icon size; the installer's version information; SHA256SUMS;
+#  - an older version installed silently into a folder of /D=, with a file the new
+#    version no longer has; while its program runs, the new installer and the old
+#    uninstaller refuse and change nothing;
+#  - the upgrade: no old file left, dati.txt kept, the Apps entry of the new version;
+#    files, shortcut and Apps entry checked, the installed program driven along the
+#    Windows road in its own folder, then uninstalled silently: everything it
+#    installed goes, dati.txt stays;
+#  - the portable ZIP unpacked, and the Windows road driven in its folder.
 #   windows.sh BUILD_DIR VERSION PERCORSO_WINE TIENI_APERTO
 . "$(dirname "$0")/comune.sh"
 build=$1
 export WINEPREFIX=$PROVA/wine
 trap 'wineserver -k 2>/dev/null; rm -rf "$PROVA"' EXIT
 wine=$build/wine.sh
-
-cpack --config "$build/CPackConfig.cmake" -G NSIS -B "$build" >"$PROVA/log" 2>&1 || {
-    cat "$PROVA/log" >&2; exit 1; }
+chiave='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Ponderino'
 installatore=$build/ponderino-$2-win64.exe
-[ -f "$installatore" ] || { echo "manca $installatore" >&2; exit 1; }
+zip=$build/ponderino-$2-win64-portatile.zip
+for f in "$installatore" "$zip" "$build/SHA256SUMS"; do
+    [ -f "$f" ] || { echo "manca $f: lo fa make windows (packaging/windows/pacchetti.sh)" >&2; exit 1; }
+done
+(cd "$build" && sha256sum --quiet -c SHA256SUMS) || sbaglia "SHA256SUMS non corrisponde ai pacchetti"
 file "$installatore" | grep -q "PE32+" || sbaglia "l'installatore non è un programma a 64 bit"
 
+# The program as Windows sees it, read from the built files.
+exe=$build/bin/ponderino.exe
+x86_64-w64-mingw32-objdump -p "$exe" >"$PROVA/pe"
+for voce in HIGH_ENTROPY_VA DYNAMIC_BASE NX_COMPAT; do
+    grep -qw "$voce" "$PROVA/pe" || sbaglia "ponderino.exe senza $voce"
+done
+x86_64-w64-mingw32-nm "$exe" | grep -qw __stack_chk_fail || sbaglia "ponderino.exe senza protezione dello stack"
+x86_64-w64-mingw32-windres -i "$exe" -O rc >"$PROVA/risorse.rc" 2>&1
+x86_64-w64-mingw32-windres -i "$installatore" -O rc >"$PROVA/installatore.rc" 2>&1
+while IFS='|' read -r risorse atteso; do
+    grep -qF "$atteso" "$PROVA/$risorse.rc" || sbaglia "manca in $risorse: $atteso"
+done <<FINE
+risorse|VALUE "FileDescription", L"Ponderino \x2013 calcolo del peso ideale"
+risorse|VALUE "ProductName", "Ponderino"
+risorse|VALUE "ProductVersion", "$2"
+risorse|VALUE "Comments", "Licenza: GNU GPL, versione 3 o successiva"
+risorse|VALUE "Translation", 0x410, 1200
+risorse|level=""asInvoker""
+risorse|<supportedOS Id=""{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}""/>
+risorse|<longPathAware xmlns=""http://schemas.microsoft.com/SMI/2016/WindowsSettings"">true<
+risorse|>PerMonitorV2<
+installatore|VALUE "ProductName", "Ponderino"
+installatore|VALUE "ProductVersion", "$2"
+FINE
+lati=$(python3 -c 'import struct, sys
+d = open(sys.argv[1], "rb").read()
+print(*(d[6 + 16 * i] or 256 for i in range(struct.unpack_from("<3H", d)[2])))' "$build/assets/icona.ico")
+[ "$lati" = "16 20 24 32 40 48 64 256" ] || sbaglia "l'icona ha i lati $lati"
+
+# stato: the install folder's files with their checksums, and the Apps entry's version.
+stato() {
+    (cd "$cartella" 2>/dev/null && find . -type f | LC_ALL=C sort | xargs -r sha256sum)
+    "$wine" reg query "$chiave" /v DisplayVersion 2>/dev/null | tr -d '\r' | grep DisplayVersion
+}
+# avvia_sotto_xvfb: the installed program, left running in a display of its own; returns
+# once Wine has started it (its process then shows its Windows path).
+avvia_sotto_xvfb() {
+    (cd "$cartella" && exec xvfb-run -a "$wine" "$cartella/ponderino.exe" >/dev/null 2>&1) &
+    for _ in $(seq 120); do
+        pgrep -f 'C:.Ponderino prova.Ponderino.ponderino.exe' >/dev/null && { sleep 2; return; }
+        sleep 0.5
+    done
+    sbaglia "il programma installato non parte"
+}
+
+# An older version, with one more file, installed where /D= says.
+vecchia=0.9.0
+echo 'file(WRITE "${CMAKE_INSTALL_PREFIX}/vecchio.dll" "una versione vecchia")' >"$PROVA/vecchio.cmake"
+cpack --config "$build/CPackConfig.cmake" -G NSIS -B "$PROVA/vecchia" -D CPACK_PACKAGE_VERSION=$vecchia \
+    -D CPACK_PONDERINO_VERSIONE_4=$vecchia.0 -D CPACK_PACKAGE_FILE_NAME=ponderino-$vecchia-win64 \
+    -D CPACK_INSTALL_SCRIPTS="$PROVA/vecchio.cmake" >"$PROVA/log" 2>&1 || { cat "$PROVA/log" >&2; exit 1; }
+"$wine" "$PROVA/vecchia/ponderino-$vecchia-win64.exe" /S '/D=C:\Ponderino prova\Ponderino'
+wineserver -w
+cartella=$(winepath -u 'C:\Ponderino prova\Ponderino' 2>/dev/null)
+[ -f "$cartella/vecchio.dll" ] && [ -f "$cartella/ponderino.exe" ] || sbaglia "la versione $vecchia non è in /D="
+printf '"70,5","68"\r\n' >"$cartella/dati.txt"
+cp "$cartella/dati.txt" "$PROVA/dati.prima"
+prima=$(stato)
+echo "$prima" | grep -q "DisplayVersion.*$vecchia" || sbaglia "la versione $vecchia non è tra le app installate"
+
+# While Ponderino runs: /S refuses with exit code 2 and changes nothing.
+avvia_sotto_xvfb
+"$wine" "$installatore" /S && sbaglia "l'installatore non si ferma con Ponderino aperto"
+"$wine" "$cartella/Disinstalla.exe" /S "_?=C:\\Ponderino prova\\Ponderino" &&
+    sbaglia "il programma di disinstallazione non si ferma con Ponderino aperto"
+[ "$(stato)" = "$prima" ] || sbaglia "con Ponderino aperto è cambiato:" "$(diff <(echo "$prima") <(stato))"
+wineserver -k
+wait
+
+# The upgrade, into the installed version's folder.
 "$wine" "$installatore" /S
 wineserver -w
-# Windows' own folders of this user, as Linux paths.
-cartella_win() { winepath -u "$("$wine" cmd /c echo "%$1%" | tr -d '\r')\\$2" 2>/dev/null; }
-cartella=$(cartella_win LOCALAPPDATA 'Programs\Ponderino')
-collegamento=$(cartella_win APPDATA 'Microsoft\Windows\Start Menu\Programs\Ponderino.lnk')
-echo "installato in $cartella"
-
-for f in ponderino.exe $FILE_PROGRAMMA LICENSE.txt "Liberation Sans.txt" Disinstalla.exe; do
-    [ -f "$cartella/$f" ] || sbaglia "non installato: $f"
-done
+cmp -s "$PROVA/dati.prima" "$cartella/dati.txt" || sbaglia "l'aggiornamento ha cambiato dati.txt"
+atteso=$(printf '%s\n' ponderino.exe $FILE_PROGRAMMA LICENSE.txt "Liberation Sans.txt" Disinstalla.exe dati.txt |
+         LC_ALL=C sort)
+[ "$(cd "$cartella" && ls -A | LC_ALL=C sort)" = "$atteso" ] ||
+    sbaglia "dopo l'aggiornamento:" "$(diff <(echo "$atteso") <(cd "$cartella" && ls -A | LC_ALL=C sort))"
+"$wine" reg query "$chiave" /v DisplayVersion 2>/dev/null | grep -q "$2" || sbaglia "l'app installata non è la $2"
+kib=$("$wine" reg query "$chiave" /v EstimatedSize 2>/dev/null | sed -n 's/.*REG_DWORD *0x\([0-9a-f]*\).*/\1/p')
+[ $((16#${kib:-0})) -gt 1000 ] || sbaglia "EstimatedSize: ${kib:-manca}"
+collegamento=$(winepath -u "$("$wine" cmd /c echo "%APPDATA%" | tr -d '\r')\\Microsoft\\Windows\\Start Menu\\Programs\\Ponderino.lnk")
 [ -f "$collegamento" ] || sbaglia "manca il collegamento nel menu Start"
 # The shortcut's working folder is the install folder (UTF-16 text inside the .lnk).
-strings -el "$collegamento" | grep -qi 'C:\\users\\.*\\AppData\\Local\\Programs\\Ponderino$' ||
+strings -el "$collegamento" | grep -qi '^C:\\Ponderino prova\\Ponderino$' ||
     sbaglia "il collegamento non lavora nella cartella del programma"
-"$wine" reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Ponderino' /v UninstallString \
-    2>/dev/null | grep -q 'Disinstalla.exe' || sbaglia "Ponderino non è tra le app installate"
+"$wine" reg query "$chiave" /v UninstallString 2>/dev/null | grep -q 'Disinstalla.exe' ||
+    sbaglia "Ponderino non è tra le app installate"
 
 # The installed program, in its own folder: it writes dati.txt there. Nothing of this
 # prefix may still run without a display when it starts.
 wineserver -k
 python3 "$3" --programma "$cartella/ponderino.exe" --cartella "$cartella" --wine "$wine" \
     --tieni-aperto "$4" --artefatti "$build/e2e-artefatti/installato" || sbaglia "il programma installato"
-[ -f "$cartella/dati.txt" ] || sbaglia "il programma installato non ha scritto dati.txt nella sua cartella"
 
 "$wine" "$cartella/Disinstalla.exe" /S
 wineserver -w
 rimasti=$(cd "$cartella" 2>/dev/null && ls -A)
 [ "$rimasti" = "dati.txt" ] || sbaglia "dopo la disinstallazione restano: $rimasti"
 [ ! -e "$collegamento" ] || sbaglia "il collegamento resta dopo la disinstallazione"
-! "$wine" reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Ponderino' >/dev/null 2>&1 ||
-    sbaglia "Ponderino resta tra le app installate"
+! "$wine" reg query "$chiave" >/dev/null 2>&1 || sbaglia "Ponderino resta tra le app installate"
+
+# The portable ZIP: the same files in one folder, and the program works there.
+wineserver -k
+mkdir "$PROVA/portatile"
+python3 -m zipfile -e "$zip" "$PROVA/portatile"
+portatile=$PROVA/portatile/ponderino-$2-win64-portatile
+atteso=$(printf '%s\n' ponderino.exe $FILE_PROGRAMMA LICENSE.txt "Liberation Sans.txt" | LC_ALL=C sort)
+[ "$(ls -A "$portatile" | LC_ALL=C sort)" = "$atteso" ] || sbaglia "nello ZIP:" "$(ls -A "$portatile")"
+touch "$PROVA/segno"
+python3 "$3" --programma "$portatile/ponderino.exe" --cartella "$portatile" --wine "$wine" \
+    --tieni-aperto "$4" --artefatti "$build/e2e-artefatti/portatile" || sbaglia "il programma dello ZIP"
+fuori=$(find "$WINEPREFIX/drive_c/users" -newer "$PROVA/segno" -type f ! -ipath '*/temp/*')
+[ -z "$fuori" ] || sbaglia "il programma dello ZIP scrive fuori dalla sua cartella:" "$fuori"
 fine
