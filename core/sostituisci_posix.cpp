@@ -55,8 +55,10 @@ void scriviSulPosto(const fs::path& file, const fs::path& destinazione, std::str
     int codice = scriviTutto(fd, contenuto);
     if (codice == 0 && ::ftruncate(fd, static_cast<off_t>(contenuto.size())) != 0) codice = errno;
     if (codice != 0) {
-        if (::lseek(fd, 0, SEEK_SET) == 0 && scriviTutto(fd, prima) == 0)
-            (void)::ftruncate(fd, static_cast<off_t>(prima.size()));
+        if (::lseek(fd, 0, SEEK_SET) == 0 && scriviTutto(fd, prima) == 0 &&
+            ::ftruncate(fd, static_cast<off_t>(prima.size())) != 0) {
+            // nothing more to try: the write's own error is the one to report
+        }
         ::close(fd);
         scritturaFallita(file, codice);
     }

@@ -8,7 +8,7 @@ set -euo pipefail
 b=$1
 versione=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$b/CMakeCache.txt")
 nome=ponderino-$versione-win64
-export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$(dirname "$0")" log -1 --format=%ct)}
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(cat "$b/SOURCE_DATE_EPOCH")}
 
 rm -rf "$b/portatile"
 cmake --install "$b" --prefix "$b/portatile/$nome-portatile" --strip >/dev/null

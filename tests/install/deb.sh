@@ -6,6 +6,8 @@
 #   deb.sh BUILD_DIR VERSION
 . "$(dirname "$0")/comune.sh"
 nome=ponderino_$2_$(dpkg --print-architecture).deb
+# The package's time stamps: the last commit's, as the build's own.
+export SOURCE_DATE_EPOCH=$(cat "$1/SOURCE_DATE_EPOCH" 2>/dev/null || date +%s)
 cpack --config "$1/CPackConfig.cmake" -G DEB -B "$1/pacchetto" >"$PROVA/log" 2>&1 || {
     cat "$PROVA/log" >&2; exit 1; }
 deb=$1/pacchetto/$nome
@@ -31,7 +33,8 @@ dpkg -x "$deb" "$radice"
 controlla_albero "$radice/usr"
 # Debian's hardening, read from the program itself.
 while read -r opzione modello cosa; do
-    readelf -W "$opzione" "$radice/usr/bin/ponderino" | grep -Eq "$modello" || sbaglia "il programma è senza $cosa"
+    readelf -W "$opzione" "$radice/usr/bin/ponderino" | grep -E "$modello" >/dev/null ||
+        sbaglia "il programma è senza $cosa"
 done <<'FINE'
 --file-header Type:[[:space:]]+DYN PIE
 --program-headers GNU_RELRO RELRO
@@ -55,7 +58,6 @@ copia=$PROVA/copia
 mkdir "$copia"
 git -C "$sorgente" ls-files -z | (cd "$sorgente" && tar --null -T - --ignore-failed-read -cf - 2>/dev/null) |
     tar -xf - -C "$copia"
-SOURCE_DATE_EPOCH=$(sed -n 's/.*SOURCE_DATE_EPOCH} \([0-9]*\).*/\1/p' "$1/epoca.cmake") \
 cmake -S "$copia" -B "$copia/$relativa" -DPONDERINO_FUZZ=OFF -DPONDERINO_BENCH=OFF \
     -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
     -DCMAKE_BUILD_TYPE="$(valore CMAKE_BUILD_TYPE "$1/CMakeCache.txt")" \
