@@ -65,7 +65,7 @@ stato() {
 avvia_sotto_xvfb() {
     (cd "$cartella" && exec xvfb-run -a "$wine" "$cartella/ponderino.exe" >/dev/null 2>&1) &
     for _ in $(seq 120); do
-        pgrep -f 'C:.Ponderino prova.Ponderino.ponderino.exe' >/dev/null && { sleep 2; return; }
+        pgrep -f 'Prova\\Ponderino\\ponderino\.exe' >/dev/null && { sleep 2; return; }
         sleep 0.5
     done
     sbaglia "il programma installato non parte"
@@ -77,9 +77,9 @@ echo 'file(WRITE "${CMAKE_INSTALL_PREFIX}/vecchio.dll" "una versione vecchia")' 
 cpack --config "$build/CPackConfig.cmake" -G NSIS -B "$PROVA/vecchia" -D CPACK_PACKAGE_VERSION=$vecchia \
     -D CPACK_PONDERINO_VERSIONE_4=$vecchia.0 -D CPACK_PACKAGE_FILE_NAME=ponderino-$vecchia-win64 \
     -D CPACK_INSTALL_SCRIPTS="$PROVA/vecchio.cmake" >"$PROVA/log" 2>&1 || { cat "$PROVA/log" >&2; exit 1; }
-"$wine" "$PROVA/vecchia/ponderino-$vecchia-win64.exe" /S '/D=C:\Ponderino prova\Ponderino'
+"$wine" "$PROVA/vecchia/ponderino-$vecchia-win64.exe" /S '/D=C:\Prova\Ponderino'
 wineserver -w
-cartella=$(winepath -u 'C:\Ponderino prova\Ponderino' 2>/dev/null)
+cartella=$(winepath -u 'C:\Prova\Ponderino' 2>/dev/null)
 [ -f "$cartella/vecchio.dll" ] && [ -f "$cartella/ponderino.exe" ] || sbaglia "la versione $vecchia non è in /D="
 printf '"70,5","68"\r\n' >"$cartella/dati.txt"
 cp "$cartella/dati.txt" "$PROVA/dati.prima"
@@ -89,7 +89,7 @@ echo "$prima" | grep -q "DisplayVersion.*$vecchia" || sbaglia "la versione $vecc
 # While Ponderino runs: /S refuses with exit code 2 and changes nothing.
 avvia_sotto_xvfb
 "$wine" "$installatore" /S && sbaglia "l'installatore non si ferma con Ponderino aperto"
-"$wine" "$cartella/Disinstalla.exe" /S "_?=C:\\Ponderino prova\\Ponderino" &&
+"$wine" "$cartella/Disinstalla.exe" /S '_?=C:\Prova\Ponderino' &&
     sbaglia "il programma di disinstallazione non si ferma con Ponderino aperto"
 [ "$(stato)" = "$prima" ] || sbaglia "con Ponderino aperto è cambiato:" "$(diff <(echo "$prima") <(stato))"
 wineserver -k
@@ -109,7 +109,7 @@ kib=$("$wine" reg query "$chiave" /v EstimatedSize 2>/dev/null | sed -n 's/.*REG
 collegamento=$(winepath -u "$("$wine" cmd /c echo "%APPDATA%" | tr -d '\r')\\Microsoft\\Windows\\Start Menu\\Programs\\Ponderino.lnk")
 [ -f "$collegamento" ] || sbaglia "manca il collegamento nel menu Start"
 # The shortcut's working folder is the install folder (UTF-16 text inside the .lnk).
-strings -el "$collegamento" | grep -qi '^C:\\Ponderino prova\\Ponderino$' ||
+strings -el "$collegamento" | grep -qi '^C:\\Prova\\Ponderino$' ||
     sbaglia "il collegamento non lavora nella cartella del programma"
 "$wine" reg query "$chiave" /v UninstallString 2>/dev/null | grep -q 'Disinstalla.exe' ||
     sbaglia "Ponderino non è tra le app installate"
