@@ -15,6 +15,7 @@
 #include <random>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "core/risultati.h"
 
@@ -201,16 +202,29 @@ TEST_F(FileRisultati, UnDiscoPienoLasciaIlVecchioFile) {
     EXPECT_EQ(voci(), primaVoci);
 }
 #else
-// A program that holds dati.txt open without sharing it, as a spreadsheet does.
+// A program that holds dati.txt open without sharing it, as a spreadsheet does; or
+// only for a moment, as a virus scanner does, which the save waits for.
 TEST_F(FileRisultati, UnFileInUsoNonVieneToccato) {
+    auto tieni = [] {
+        return CreateFileW(L"dati.txt", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
     scrivi("dati.txt", byteEsempio);
-    const HANDLE tenuto = CreateFileW(L"dati.txt", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE tenuto = tieni();
     ASSERT_NE(tenuto, INVALID_HANDLE_VALUE);
-    scritturaRifiutata([] { scriviRisultati("dati.txt", rigaEsempio); },
-                       "Impossibile scrivere il file dati.txt: file in uso");
+    scritturaRifiutata([] { scriviZeri("dati.txt"); }, "Impossibile scrivere il file dati.txt: file in uso");
     CloseHandle(tenuto);
     EXPECT_EQ(contenuto("dati.txt"), byteEsempio);
+
+    const HANDLE perUnMomento = tieni();
+    ASSERT_NE(perUnMomento, INVALID_HANDLE_VALUE);
+    std::thread lascia([perUnMomento] {
+        Sleep(300);
+        CloseHandle(perUnMomento);
+    });
+    EXPECT_NO_THROW(scriviZeri("dati.txt"));
+    lascia.join();
+    EXPECT_EQ(contenuto("dati.txt"), "0,0,0,0,0,0,0,0\r\n");
 }
 #endif
 
