@@ -6,9 +6,9 @@ Alt+E), "&Stampa" (with --cups through Wine's PostScript driver to a private
 CUPS queue, the job read back; without, no printer: a message), Alt+C while
 another program holds dati.txt open without sharing, for 300 ms (saved) and
 until the message (a message, the old bytes kept), "&Esci" (the zero line, the
-process ends). With --cartella the program
-works in that folder as it stands (an installed copy). The separator expected in
-dati.txt follows LANG, from which Wine makes the Windows regional settings.
+process ends). With --cartella the program works in that folder as it stands (an
+installed copy). The separator expected in dati.txt follows LANG, from which
+Wine makes the Windows regional settings.
 
 Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing).
 """
@@ -21,7 +21,7 @@ import time
 
 from percorso_utente import Percorso
 from x_privato import (CAMPI, CONFERMA, CONTINUA, ESCI_FORM2, FORM1, FORM2, FORM4, FORMULA,
-                       MESSAGGIO, METODI, RIGA_ZERI, SOGGETTO, STAMPA, Fallito, SessioneX,
+                       MESSAGGIO, METODI, RIGA_ZERI, SOGGETTO, STAMPA, Fallito,
                        esegui_prova, prepara_prova, riga_attesa)
 
 
@@ -111,7 +111,7 @@ class PercorsoWine(Percorso):
                 if breve:
                     time.sleep(0.3)
                     tiene.stdin.close()
-                    f4 = self.attendi_finestra(FORM4, 20)
+                    self.attendi_finestra(FORM4, 20)
                     self.nessun_messaggio()
                     self.ok("dati.txt in uso per 300 ms: salvato dopo l'attesa")
                     self.tasto("alt+e")
