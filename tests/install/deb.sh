@@ -32,15 +32,15 @@ radice=$PROVA/radice
 dpkg -x "$deb" "$radice"
 controlla_albero "$radice/usr"
 # Debian's hardening, read from the program itself.
-while read -r opzione modello cosa; do
+while IFS='|' read -r opzione modello cosa; do
     readelf -W "$opzione" "$radice/usr/bin/ponderino" | grep -E "$modello" >/dev/null ||
         sbaglia "il programma è senza $cosa"
 done <<'FINE'
---file-header Type:[[:space:]]+DYN PIE
---program-headers GNU_RELRO RELRO
---dynamic FLAGS.*BIND_NOW BIND_NOW
---dyn-syms __[a-z_]+_chk@ _FORTIFY_SOURCE
---dyn-syms __stack_chk_fail@ protezione_dello_stack
+--file-header|Type:[[:space:]]+DYN|PIE
+--program-headers|GNU_RELRO|RELRO
+--dynamic|FLAGS.*BIND_NOW|BIND_NOW
+--dyn-syms|__[a-z_]+_chk@|_FORTIFY_SOURCE
+--dyn-syms|__stack_chk_fail@|protezione dello stack
 FINE
 mkdir -p "$PROVA/casa"
 cwd=$(avvia "$radice/usr/bin/ponderino-avvia" HOME="$PROVA/casa")
