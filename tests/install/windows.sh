@@ -57,8 +57,8 @@ print(*(d[6 + 16 * i] or 256 for i in range(struct.unpack_from("<3H", d)[2])))' 
 
 # stato: the install folder's files with their checksums, and the Apps entry's version.
 stato() {
-    (cd "$cartella" 2>/dev/null && find . -type f | LC_ALL=C sort | xargs -r sha256sum)
-    "$wine" reg query "$chiave" /v DisplayVersion 2>/dev/null | tr -d '\r' | grep DisplayVersion
+    (cd "$cartella" 2>/dev/null && find . -type f -print0 | LC_ALL=C sort -z | xargs -0r sha256sum)
+    "$wine" reg query "$chiave" /v DisplayVersion 2>/dev/null | tr -d '\r' | grep DisplayVersion || true
 }
 # avvia_sotto_xvfb: the installed program, left running in a display of its own; returns
 # once Wine has started it (its process then shows its Windows path).
