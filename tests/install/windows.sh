@@ -15,7 +15,7 @@
 . "$(dirname "$0")/comune.sh"
 build=$1
 export WINEPREFIX=$PROVA/wine
-trap 'wineserver -k 2>/dev/null; rm -rf "$PROVA"' EXIT
+trap 'wineserver -k 2>/dev/null || true; rm -rf "$PROVA"' EXIT
 wine=$build/wine.sh
 chiave='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Ponderino'
 installatore=$build/ponderino-$2-win64.exe
@@ -32,7 +32,7 @@ x86_64-w64-mingw32-objdump -p "$exe" >"$PROVA/pe"
 for voce in HIGH_ENTROPY_VA DYNAMIC_BASE NX_COMPAT; do
     grep -qw "$voce" "$PROVA/pe" || sbaglia "ponderino.exe senza $voce"
 done
-x86_64-w64-mingw32-nm "$exe" | grep -qw __stack_chk_fail || sbaglia "ponderino.exe senza protezione dello stack"
+x86_64-w64-mingw32-nm "$exe" | grep -w __stack_chk_fail >/dev/null || sbaglia "ponderino.exe senza protezione dello stack"
 x86_64-w64-mingw32-windres -i "$exe" -O rc >"$PROVA/risorse.rc" 2>&1
 x86_64-w64-mingw32-windres -i "$installatore" -O rc >"$PROVA/installatore.rc" 2>&1
 while IFS='|' read -r risorse atteso; do
@@ -63,7 +63,7 @@ stato() {
 # avvia_sotto_xvfb: the installed program, left running in a display of its own; returns
 # once Wine has started it (its process then shows its Windows path).
 avvia_sotto_xvfb() {
-    (cd "$cartella" && exec xvfb-run -a "$wine" "$cartella/ponderino.exe" >/dev/null 2>&1) &
+    (cd "$cartella" && exec xvfb-run -a "$wine" 'C:\Prova\Ponderino\ponderino.exe' >/dev/null 2>&1) &
     for _ in $(seq 120); do
         pgrep -f 'Prova\\Ponderino\\ponderino\.exe' >/dev/null && { sleep 2; return; }
         sleep 0.5
@@ -81,7 +81,7 @@ cpack --config "$build/CPackConfig.cmake" -G NSIS -B "$PROVA/vecchia" -D CPACK_P
 wineserver -w
 cartella=$(winepath -u 'C:\Prova\Ponderino' 2>/dev/null)
 [ -f "$cartella/vecchio.dll" ] && [ -f "$cartella/ponderino.exe" ] || sbaglia "la versione $vecchia non è in /D="
-printf '"70,5","68"\r\n' >"$cartella/dati.txt"
+printf '0,0,0,0,0,0,0,0\r\n' >"$cartella/dati.txt"
 cp "$cartella/dati.txt" "$PROVA/dati.prima"
 prima=$(stato)
 echo "$prima" | grep -q "DisplayVersion.*$vecchia" || sbaglia "la versione $vecchia non è tra le app installate"
