@@ -58,9 +58,10 @@ std::string testoPercorso(const fs::path& file) {
     return std::string(testo.begin(), testo.end());
 }
 
-void scritturaFallita(const fs::path& file, int codice) {
-    throw ErroreFile("Impossibile scrivere il file " + testoPercorso(file) + ": " + motivoErrore(codice), file,
-                     codice);
+void scritturaFallita(const fs::path& file, int codice, bool perso) {
+    throw ErroreFile("Impossibile scrivere il file " + testoPercorso(file) + ": " + motivoErrore(codice) +
+                         (perso ? ". Il contenuto precedente non è stato ripristinato" : ""),
+                     file, codice);
 }
 
 namespace {

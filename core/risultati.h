@@ -45,7 +45,8 @@ std::string motivoErrore(int codice);
 // a temporary file in the same folder, which is flushed to disk and renamed over
 // the old one. In a folder that takes no new file, an existing writable file is
 // written in place instead. On any failure they throw ErroreFile and leave the
-// old file as it was, with no temporary file behind. An existing file without
+// old file as it was (an in-place write that cannot put it back says so in the
+// error), with no temporary file behind. An existing file without
 // write permission is refused, not replaced; so is one that another program
 // holds open without sharing it (Windows).
 void scriviRisultati(const std::filesystem::path& file, const RigaRisultati& riga);  // "t1",...,"t8" CR LF

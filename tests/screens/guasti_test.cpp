@@ -7,6 +7,8 @@
 
 #include <QRandomGenerator>
 
+#include <set>
+
 #ifndef _WIN32
 #include <sys/resource.h>
 #include <unistd.h>
@@ -109,13 +111,14 @@ TEST_F(GuastiTest, CartellaEFileNonScrivibili) {
              return discoPieno();
          }},
     };
+    std::set<std::string> saltate;
     for (const Scrittura& g : guasti) {
         for (Comando comando : {Comando::Conferma, Comando::Pulisci, Comando::Esci}) {
             SCOPED_TRACE(std::string(g.descrizione) + " / comando " + std::to_string(int(comando)));
             registro() = Registro{};
             std::filesystem::remove_all(dati());
             if (!g.prepara(cartella())) {
-                std::cout << "[ SALTATO  ] " << g.descrizione << ": not possible for this user\n";
+                saltate.insert(g.descrizione);
                 modo(dati(), 0644);
                 continue;
             }
@@ -161,6 +164,9 @@ TEST_F(GuastiTest, CartellaEFileNonScrivibili) {
             chiudiTutto();
         }
     }
+#ifndef _WIN32  // on Windows those rows do not exist
+    if (!saltate.empty()) GTEST_SKIP() << "not possible for this user: " << ::testing::PrintToString(saltate);
+#endif
 }
 
 // ---------------------------------------------------------------------------------------
