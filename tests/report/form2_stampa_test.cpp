@@ -88,4 +88,39 @@ TEST_F(ClicSuStampaVera, SenzaDatiTxtUnMessaggioENienteStampato) {
     controllaRighe(righeLette(leggiPdf(cups().fileStampato())), riepilogoEsempio(','));
 }
 
+// A printer the program cannot use: its own message, nothing printed, the screen
+// still there; once the printer is back, the next click prints.
+TEST_F(ClicSuStampaVera, StampanteCheNonSiPuoUsare) {
+    const struct {
+        const char *guasto, *rimedio, *messaggio;
+    } casi[] = {
+        {"lpadmin -p altra -E -v file:/dev/null && lpadmin -d altra && lpadmin -x altra",
+         "lpadmin -d ponderino-test", "Nessuna stampante predefinita"},
+        {"cupsdisable ponderino-test", "cupsenable ponderino-test",
+         "La stampante predefinita ponderino-test non è disponibile"},
+    };
+    scriviRisultati(dati(), confermati);
+    Form2* f = apri();
+    digita(f, mario);
+    int attesi = prima;
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.guasto);
+        messaggi.clear();
+        int stato = 0;
+        ASSERT_EQ(esegui(std::string(c.guasto) + " 2>&1", &stato), "");
+        clic(f->Command10);
+        esegui(std::string(c.rimedio) + " 2>&1", &stato);
+        ASSERT_EQ(stato, 0);
+        ASSERT_EQ(messaggi.size(), 1u);
+        EXPECT_EQ(messaggi[0].testo.toStdString(), c.messaggio);
+        EXPECT_TRUE(f->isVisible());
+        clic(f->Command10);
+        ASSERT_TRUE(cups().attendiFineStampa()) << "coda: " << cups().lavoriInCoda();
+        EXPECT_EQ(cups().lavoriCompletati(), ++attesi);
+        controllaRighe(righeLette(leggiPdf(cups().fileStampato())), riepilogoEsempio(','));
+    }
+    EXPECT_EQ(messaggi.size(), 1u);
+    EXPECT_EQ(terminazioni, 0);
+}
+
 }  // namespace
