@@ -4,6 +4,7 @@
 # inside it.
 #   avvia.sh BUILD_DIR
 . "$(dirname "$0")/comune.sh"
+schermo_privato
 pre=$PROVA/prefisso
 cmake --install "$1" --prefix "$pre" >"$PROVA/log" || { cat "$PROVA/log" >&2; exit 1; }
 casa=$PROVA/casa

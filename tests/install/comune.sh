@@ -24,19 +24,24 @@ controlla_albero() {
     [ -x "$1/bin/ponderino" ] && [ -x "$1/bin/ponderino-avvia" ] || sbaglia "programmi non eseguibili"
 }
 
-# A private X server for the starts: a start counts once the program's first window
-# is mapped there.
-command -v Xvfb >/dev/null && command -v xdotool >/dev/null ||
-    { echo "SKIPPED: manca Xvfb o xdotool (pacchetti xvfb, xdotool)"; exit 77; }
-Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$PROVA/schermo" >/dev/null 2>&1 &
-XVFB=$!
-trap 'kill "$XVFB" 2>/dev/null; rm -rf "$PROVA"' EXIT
-for _ in $(seq 100); do [ -s "$PROVA/schermo" ] && break; sleep 0.1; done
-SCHERMO=:$(head -n 1 "$PROVA/schermo")
+# schermo_privato: starts a private X server (Xvfb) for avvia, its display in
+# SCHERMO; call it before the first avvia. Without Xvfb or xdotool the test is
+# skipped (77).
+SCHERMO=
+schermo_privato() {
+    command -v Xvfb >/dev/null && command -v xdotool >/dev/null ||
+        { echo "SKIPPED: manca Xvfb o xdotool (pacchetti xvfb, xdotool)"; exit 77; }
+    Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$PROVA/schermo" >/dev/null 2>&1 &
+    XVFB=$!
+    trap 'kill "$XVFB" 2>/dev/null; rm -rf "$PROVA"' EXIT
+    for _ in $(seq 100); do [ -s "$PROVA/schermo" ] && break; sleep 0.1; done
+    SCHERMO=:$(head -n 1 "$PROVA/schermo")
+}
 
 # avvia LANCIATORE VAR=VALORE...: runs the launcher from / in a clean environment,
-# waits until the program's window "PONDERINO" is mapped, prints the program's
-# working directory and ends the program.
+# waits until the program's window "PONDERINO" is mapped in the private X server
+# (a start that crashes or cannot load its libraries never gets there), prints the
+# program's working directory and ends the program.
 avvia() {
     local lanciatore=$1 pid cwd=""
     shift

@@ -3,6 +3,7 @@
 # its dependencies, its launcher run from there.
 #   deb.sh BUILD_DIR VERSION
 . "$(dirname "$0")/comune.sh"
+schermo_privato
 cpack --config "$1/CPackConfig.cmake" -G DEB -B "$PROVA/deb" >"$PROVA/log" 2>&1 || {
     cat "$PROVA/log" >&2; exit 1; }
 deb=$PROVA/deb/ponderino_$2_$(dpkg --print-architecture).deb
