@@ -226,7 +226,7 @@ class Percorso(SessioneX):
         durata = time.monotonic() - t0
         self.nessun_messaggio()
         self.passo("guida \"&?\" delle spalle: biac.bmp, poi grayne1.bmp dopo %.1f s" % durata)
-        if durata < 0.3:
+        if durata < 0.9:
             raise Fallito("la guida è rimasta solo %.2f s" % durata)
         self.foto(f2, "Form2-finale")
 
