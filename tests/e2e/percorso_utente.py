@@ -308,7 +308,8 @@ def main():
         print("SKIPPED: %s" % s)
     if esito == 0 and percorso.saltati:
         esito = SALTA  # a step left out is not a step passed
-    print("%s in %.1f s (LANG=%s)" % ("superato" if esito == 0 else "FALLITO", durata, lingua))
+    print("%s in %.1f s (LANG=%s)" % ({0: "superato", SALTA: "saltato in parte"}.get(esito, "FALLITO"),
+                                      durata, lingua))
     return esito
 
 
