@@ -650,6 +650,7 @@
   stretto.addEventListener('change', aggiornaLayout);
 
   // ---- Start ---------------------------------------------------------------------------
+  const tenute = [];
   function avvia() {
     aggiornaLayout();
     aggiornaScarica();
@@ -664,12 +665,15 @@
     // Every picture a command may show, fetched now, so that nothing is fetched later.
     const immagini = new Set();
     for (const fin of Object.values(FINESTRE)) {
+      for (const p of [fin.progetto.icona, fin.progetto.immagine]) if (p) immagini.add(p);
       for (const c of fin.controlli) if (c.immagine) immagini.add(c.immagine);
     }
     for (const m of FINESTRE.Form2.metodi) immagini.add(disegno(m.immagine));
     for (const g of FINESTRE.Form2.guide) { immagini.add(disegno(g.guida)); immagini.add(disegno(g.neutra)); }
     immagini.add(disegno(FINESTRE.Form2.pulisci));
-    const caricate = Array.from(immagini, (src) => { const i = new Image(); i.src = src; return i.decode().catch(() => {}); });
+    // Kept alive, so that the pictures stay in the page's memory cache.
+    tenute.push(...Array.from(immagini, (src) => { const i = new Image(); i.src = src; return i; }));
+    const caricate = tenute.map((i) => i.decode().catch(() => {}));
     Promise.all([pronto, ...caricate]).then(() => {
       document.documentElement.dataset.pronto = 'si';
       performance.mark('ponderino-pronto');
