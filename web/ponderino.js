@@ -464,11 +464,8 @@
 
   // The summary: a print-only document of 47 lines, then the browser's print dialog.
   function stampaRiepilogo() {
+    // Nothing stored yet reads as a missing dati.txt, with the desktop's message.
     const contenuto = archivio.leggi();
-    if (contenuto === null) {
-      mostraMessaggio('Impossibile leggere dati.txt: in questo browser non ci sono risultati salvati.');
-      return;
-    }
     const oggi = new Date();
     const r = core.riepilogo(leggiDati(), contenuto, oggi.getDate(), oggi.getMonth() + 1, oggi.getFullYear(),
       separatori.decimale, separatori.raggruppamento);

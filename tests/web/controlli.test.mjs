@@ -185,14 +185,19 @@ test('senza rete: servita da 127.0.0.1, caricata, poi offline e ricaricata', asy
 test('le guide: l\'immagine resta un secondo e intanto i comandi aspettano', () => conBrowser({}, async (page) => {
   await apri(page);
   await clic(page, 'Form1', 'Command2');
-  const guida = () => page.$eval(sel('Form2', 'help1'), (e) => e.dataset.immagine);
-  await clic(page, 'Form2', 'Command1');
-  assert.equal(await guida(), 'disegni/biac.svg');
-  await clic(page, 'Form2', 'Command11');                  // taken after the hold
-  await clic(page, 'Form2', 'alt');
-  await page.keyboard.type('170');
-  assert.equal(await guida(), 'disegni/biac.svg');
-  assert.equal(await valore(page, 'Form2', 'alt'), '');
+  // All within one turn of the page, so that the hold cannot end in between.
+  const durante = await page.evaluate((s1, s11, salt, shelp) => {
+    document.querySelector(s1).click();
+    const guida = document.querySelector(shelp).dataset.immagine;
+    document.querySelector(s11).click();                   // taken after the hold
+    document.querySelector(salt).click();
+    for (const key of '170') document.activeElement.dispatchEvent(new KeyboardEvent('keydown', { key, bubbles: true }));
+    return [guida, document.querySelector(shelp).dataset.immagine, document.querySelector(salt).value];
+  }, sel('Form2', 'Command1'), sel('Form2', 'Command11'), sel('Form2', 'alt'), sel('Form2', 'help1'));
+  assert.deepEqual(durante, ['disegni/biac.svg', 'disegni/biac.svg', '']);
+  // The second guide runs after the first, and the typing after the second.
+  await page.waitForFunction((s) => document.querySelector(s).dataset.immagine === 'disegni/vita.svg',
+    { timeout: 4000 }, sel('Form2', 'help1'));
   await page.waitForFunction((s) => document.querySelector(s).dataset.immagine === 'disegni/grayne2.svg',
     { timeout: 4000 }, sel('Form2', 'help1'));
   assert.equal(await valore(page, 'Form2', 'alt'), '170');
@@ -235,5 +240,5 @@ test('testi sbagliati e memoria piena o rifiutata', () => conBrowser({}, async (
   assert.match(await messaggio(page), /non è disponibile/);
   await page.keyboard.press('Enter');
   await clic(page, 'Form2', 'Command10');
-  assert.match(await messaggio(page), /Impossibile leggere dati.txt/);
+  assert.match(await messaggio(page), /Impossibile leggere il file dati.txt/);
 }));
