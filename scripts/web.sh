@@ -26,9 +26,10 @@ mkdir -p "$web/disegni"
 # Debian's emscripten runs its JavaScript tools with the machine's node, which finds
 # Debian's acorn only through NODE_PATH. No eval in the glue, so that the page's
 # Content-Security-Policy needs no 'unsafe-eval'; no file system, which the page
-# does not use.
-NODE_PATH=/usr/share/nodejs em++ -std=c++20 -O2 -fexceptions -ffp-contract=off -Wall -Wextra -I. --bind \
-  -s MODULARIZE=1 -s EXPORT_NAME=PonderinoCore -s SINGLE_FILE=1 -s ENVIRONMENT=web,node \
+# does not use; built for size (-Oz, the small allocator): a quarter smaller than -O2,
+# and a method still takes well under a millisecond.
+NODE_PATH=/usr/share/nodejs em++ -std=c++20 -Oz -fexceptions -ffp-contract=off -Wall -Wextra -I. --bind \
+  -s MALLOC=emmalloc -s MODULARIZE=1 -s EXPORT_NAME=PonderinoCore -s SINGLE_FILE=1 -s ENVIRONMENT=web,node \
   -s DYNAMIC_EXECUTION=0 -s FILESYSTEM=0 -s ALLOW_MEMORY_GROWTH=1 \
   core/web/nucleo.cpp core/misure.cpp core/metodi.cpp core/risultati.cpp core/notazione_c.cpp \
   core/sostituisci_posix.cpp report/riepilogo.cpp -o "$web/ponderino-core.js"
