@@ -28,7 +28,7 @@ mkdir -p "$web/disegni"
 # Content-Security-Policy needs no 'unsafe-eval'; no file system, which the page
 # does not use; built for size (-Oz, the small allocator): a quarter smaller than -O2,
 # and a method still takes well under a millisecond.
-NODE_PATH=/usr/share/nodejs em++ -std=c++20 -Oz -fexceptions -ffp-contract=off -Wall -Wextra -I. --bind \
+NODE_PATH=/usr/share/nodejs em++ -std=c++20 -Oz -fexceptions -ffp-contract=off -Wall -Wextra -Wpedantic -I. --bind \
   -s MALLOC=emmalloc -s MODULARIZE=1 -s EXPORT_NAME=PonderinoCore -s SINGLE_FILE=1 -s ENVIRONMENT=web,node \
   -s DYNAMIC_EXECUTION=0 -s FILESYSTEM=0 -s ALLOW_MEMORY_GROWTH=1 \
   core/web/nucleo.cpp core/misure.cpp core/metodi.cpp core/risultati.cpp core/notazione_c.cpp \
