@@ -111,6 +111,10 @@ test('la strada di un soggetto', async () => {
     assert.equal(letto[2], 'nome Mario Rossi');
     assert.deepEqual(letto.slice(11, 19).map((l) => l.split(' ').pop()), VALORI);
     assert.equal(await page.$eval('#stampa', (s) => getComputedStyle(s).fontFamily), 'Arial, "Liberation Sans", sans-serif');
+    // As on the desktop, every label ends before the 14-column mark, so the values stand
+    // there; the age follows its spacer, at the 28-column mark.
+    const zone = await page.$$eval('#stampa .riga', (r) => r.slice(7, 14).map((l) => parseFloat(l.lastChild.style.left)));
+    assert.deepEqual(zone.map((x) => x / zone[0]), [1, 2, 1, 1, 1, 1, 1]);
 
     // Clearing: the zero line, empty boxes, the grey board. Then the missing-data path:
     // two lines on the surface, the message box, focus back on the button.
