@@ -262,7 +262,7 @@
     // The pictures and labels that act as buttons on the desktop take the focus here too.
     for (const n of Object.keys(COMANDI[nome] || {})) {
       const el = elementi[n];
-      if (el && el.tagName === 'DIV' || el && el.tagName === 'LABEL') {
+      if (el && el.tagName !== 'BUTTON') {
         el.setAttribute('role', 'button');
         el.tabIndex = 0;
         if (!el.getAttribute('aria-label') && !el.textContent.trim()) el.setAttribute('aria-label', n);
@@ -591,6 +591,12 @@
       const i = lista.indexOf(document.activeElement);
       const j = i < 0 ? 0 : (i + (e.shiftKey ? lista.length - 1 : 1)) % lista.length;
       lista[j].focus();
+      return true;
+    }
+    // A picture or label that acts as a button answers Enter and Space as a button does.
+    const el = document.activeElement;
+    if ((e.key === 'Enter' || e.key === ' ') && el && el.getAttribute('role') === 'button' && f.sezione.contains(el)) {
+      esegui(el);
       return true;
     }
     if (e.altKey && !e.ctrlKey && !e.metaKey) {

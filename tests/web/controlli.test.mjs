@@ -19,7 +19,14 @@ async function conBrowser(opzioni, prova) {
 
 test('solo tastiera: ordine di Tab e Alt+lettera', () => conBrowser({}, async (page) => {
   await apri(page);
-  await page.keyboard.press('Enter');                      // "&Informazioni" has the focus
+  // The author picture and the author screen's "Esci" answer the keyboard too.
+  await page.focus(sel('Form1', 'Image1'));
+  await page.keyboard.press('Enter');
+  assert.equal(await davanti(page), 'Form5');
+  await page.keyboard.press(' ');
+  assert.equal(await davanti(page), 'Form1');
+  await page.keyboard.press('Tab');                        // from the picture back to the first button
+  await page.keyboard.press('Enter');                      // "&Informazioni"
   assert.equal(await davanti(page), 'form7');
   const tasti = [
     // window in front, Alt+key, window in front afterwards (or what else shows it worked)
