@@ -135,6 +135,84 @@
     return ordine;
   }
 
+  // The rows of label, measure field and unit, found by where they stand: for the
+  // labels' "for" and for the narrow layout.
+  function righeDeiCampi(tab, geo) {
+    const etichettaDi = {};
+    const righeCampi = [];
+    for (const campo of CAMPI) {
+      const c = tab.find((d) => d.nome === campo);
+      if (!c) continue;
+      const g = geo[campo];
+      const nellaRiga = (d) => {
+        const m = geo[d.nome].y + geo[d.nome].h / 2;
+        return m >= g.y - 60 && m <= g.y + g.h + 60 &&
+          (d.contenitore === c.contenitore || !d.contenitore);
+      };
+      const etichette = tab.filter((d) => d.tipo === 'Etichetta' && nellaRiga(d) && geo[d.nome].x < g.x);
+      const unita = tab.filter((d) => d.tipo === 'Casella' && !CAMPI.includes(d.nome) && nellaRiga(d) &&
+        geo[d.nome].x >= g.x + g.w && geo[d.nome].x < g.x + g.w + 600);
+      if (etichette[0]) etichettaDi[etichette[0].nome] = campo;
+      righeCampi.push([...etichette.map((d) => d.nome), campo, ...unita.map((d) => d.nome)]);
+    }
+    return { etichettaDi, righeCampi };
+  }
+
+  // One control of a table as a page element, at its place, in its colours and font.
+  function creaControllo(c, { nomi, etichettaDi, idDi, geo, z }) {
+    let el;
+    if (c.tipo === 'Pulsante') {
+      el = document.createElement('button');
+      el.type = 'button';
+      const testo = document.createElement('span');
+      testo.className = 'didascalia';
+      scriviDidascalia(testo, c.testo || '');
+      el.append(testo);
+      const tasto = tastoRapido(c.testo);
+      if (tasto) {
+        el.dataset.tasto = tasto;
+        el.setAttribute('aria-keyshortcuts', 'Alt+' + (tasto === '?' ? '?' : tasto.toUpperCase()));
+      }
+    } else if (c.tipo === 'Casella') {
+      el = document.createElement('input');
+      el.type = 'text';
+      el.value = c.testo || '';
+      el.autocomplete = 'off';
+      el.spellcheck = false;
+      if (CAMPI.includes(c.nome) && c.nome !== 'nome') el.inputMode = 'decimal';
+      if (!CAMPI.includes(c.nome)) el.setAttribute('aria-label', nomi[c.nome] || (c.testo || '').trim() || c.nome);
+    } else if (c.tipo === 'Etichetta') {
+      el = document.createElement(etichettaDi[c.nome] ? 'label' : 'div');
+      if (etichettaDi[c.nome]) el.htmlFor = idDi(etichettaDi[c.nome]);
+      el.textContent = c.testo || '';
+    } else {
+      el = document.createElement('div');
+      if (c.immagine) impostaImmagine(el, c.immagine);
+      if (c.affiancata) el.classList.add('affiancata');
+      if (nomi[c.nome]) {
+        el.setAttribute('role', 'img');
+        el.setAttribute('aria-label', nomi[c.nome]);
+      }
+    }
+    el.id = idDi(c.nome);
+    el.dataset.nome = c.nome;
+    el.classList.add('controllo', c.tipo.toLowerCase());
+    if (c.allinea === 'Centro') el.classList.add('centro');
+    const g = geo[c.nome];
+    el.style.left = pixel(g.x) + 'px';
+    el.style.top = pixel(g.y) + 'px';
+    el.style.width = pixel(c.width) + 'px';
+    el.style.height = pixel(c.height) + 'px';
+    el.style.zIndex = z[c.nome];
+    el.style.setProperty('--proporzione', c.width + ' / ' + c.height);
+    if (c.sfondo) el.style.backgroundColor = rgb(c.sfondo);
+    if (c.colore) el.style.color = rgb(c.colore);
+    // The usual black text cannot be read on a dark face: there it is white.
+    else if (c.sfondo && c.tipo === 'Pulsante' && luminanza(c.sfondo) < 0.18) el.style.color = '#fff';
+    applicaCarattere(el, c.carattere);
+    return el;
+  }
+
   function crea(nome) {
     const fin = FINESTRE[nome];
     const pr = fin.progetto;
@@ -177,87 +255,18 @@
     if (sfondoPieno) superficie.setAttribute('aria-hidden', 'true');
     const nomi = NOMI_ACCESSIBILI[nome] || {};
 
-    // Rows of label, field and unit, for the labels' "for" and the narrow layout.
     const geo = {};
     for (const c of tab) geo[c.nome] = posizioneAssoluta(tab, c);
-    const etichettaDi = {};
-    const righeCampi = [];
-    for (const campo of CAMPI) {
-      const c = tab.find((d) => d.nome === campo);
-      if (!c) continue;
-      const g = geo[campo];
-      const nellaRiga = (d) => {
-        const m = geo[d.nome].y + geo[d.nome].h / 2;
-        return m >= g.y - 60 && m <= g.y + g.h + 60 &&
-          (d.contenitore === c.contenitore || !d.contenitore);
-      };
-      const etichette = tab.filter((d) => d.tipo === 'Etichetta' && nellaRiga(d) && geo[d.nome].x < g.x);
-      const unita = tab.filter((d) => d.tipo === 'Casella' && !CAMPI.includes(d.nome) && nellaRiga(d) &&
-        geo[d.nome].x >= g.x + g.w && geo[d.nome].x < g.x + g.w + 600);
-      if (etichette[0]) etichettaDi[etichette[0].nome] = campo;
-      righeCampi.push([...etichette.map((d) => d.nome), campo, ...unita.map((d) => d.nome)]);
-    }
+    const { etichettaDi, righeCampi } = righeDeiCampi(tab, geo);
 
     const elementi = {};
     const z = {};
     ordineDiPittura(tab).forEach((n, i) => { z[n] = i + 1; });
     const idDi = (n) => nome + '-' + n.replace(/[()]/g, '_');
 
-    for (const c of tab) {
-      let el;
-      if (c.tipo === 'Pulsante') {
-        el = document.createElement('button');
-        el.type = 'button';
-        const testo = document.createElement('span');
-        testo.className = 'didascalia';
-        scriviDidascalia(testo, c.testo || '');
-        el.append(testo);
-        const tasto = tastoRapido(c.testo);
-        if (tasto) {
-          el.dataset.tasto = tasto;
-          el.setAttribute('aria-keyshortcuts', 'Alt+' + (tasto === '?' ? '?' : tasto.toUpperCase()));
-        }
-      } else if (c.tipo === 'Casella') {
-        el = document.createElement('input');
-        el.type = 'text';
-        el.value = c.testo || '';
-        el.autocomplete = 'off';
-        el.spellcheck = false;
-        if (CAMPI.includes(c.nome) && c.nome !== 'nome') el.inputMode = 'decimal';
-        if (!CAMPI.includes(c.nome)) el.setAttribute('aria-label', nomi[c.nome] || (c.testo || '').trim() || c.nome);
-      } else if (c.tipo === 'Etichetta') {
-        el = document.createElement(etichettaDi[c.nome] ? 'label' : 'div');
-        if (etichettaDi[c.nome]) el.htmlFor = idDi(etichettaDi[c.nome]);
-        el.textContent = c.testo || '';
-      } else {
-        el = document.createElement('div');
-        if (c.immagine) impostaImmagine(el, c.immagine);
-        if (c.affiancata) el.classList.add('affiancata');
-        if (nomi[c.nome]) {
-          el.setAttribute('role', 'img');
-          el.setAttribute('aria-label', nomi[c.nome]);
-        }
-      }
-      el.id = idDi(c.nome);
-      el.dataset.nome = c.nome;
-      el.classList.add('controllo', c.tipo.toLowerCase());
-      if (c.allinea === 'Centro') el.classList.add('centro');
-      const g = geo[c.nome];
-      el.style.left = pixel(g.x) + 'px';
-      el.style.top = pixel(g.y) + 'px';
-      el.style.width = pixel(c.width) + 'px';
-      el.style.height = pixel(c.height) + 'px';
-      el.style.zIndex = z[c.nome];
-      el.style.setProperty('--proporzione', c.width + ' / ' + c.height);
-      if (c.sfondo) el.style.backgroundColor = rgb(c.sfondo);
-      if (c.colore) el.style.color = rgb(c.colore);
-      // The usual black text cannot be read on a dark face: there it is white.
-      else if (c.sfondo && c.tipo === 'Pulsante' && luminanza(c.sfondo) < 0.18) el.style.color = '#fff';
-      applicaCarattere(el, c.carattere);
-      if (c.tipo === 'Pannello' && (contenitori.has(c.nome) || !c.immagine)) el.classList.add('gruppo');
-      if (c === sfondoPieno) el.classList.add('sfondo-pieno');
-      elementi[c.nome] = el;
-    }
+    const ambiente = { nomi, etichettaDi, idDi, geo, z };
+    for (const c of tab) elementi[c.nome] = creaControllo(c, ambiente);
+    if (sfondoPieno) elementi[sfondoPieno.nome].classList.add('sfondo-pieno');
 
     // The pictures and labels that act as buttons on the desktop take the focus here too.
     for (const n of Object.keys(COMANDI[nome] || {})) {
