@@ -87,5 +87,6 @@ export async function servi(cartella = CARTELLA) {
     res.end(readFileSync(file));
   });
   await new Promise((ok) => server.listen(0, '127.0.0.1', ok));
-  return { indirizzo: `http://127.0.0.1:${server.address().port}/`, richieste, chiudi: () => server.close() };
+  const chiudi = () => { server.close(); server.closeAllConnections(); };
+  return { indirizzo: `http://127.0.0.1:${server.address().port}/`, richieste, chiudi };
 }

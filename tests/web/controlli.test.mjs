@@ -175,7 +175,10 @@ test('senza rete: servita da 127.0.0.1, caricata, poi offline e ricaricata', asy
     const caricate = server.richieste.length;
     await strada();
     assert.deepEqual(server.richieste.slice(caricate), []);
+    // Offline for the page, and the server gone too: the service worker's own requests
+    // are not held back by the page's offline mode.
     await page.setOfflineMode(true);
+    server.chiudi();
     await page.reload();
     await page.waitForFunction(() => document.documentElement.dataset.pronto === 'si', { timeout: 10000 });
     await strada();
