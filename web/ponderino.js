@@ -168,6 +168,7 @@
       testo.className = 'didascalia';
       scriviDidascalia(testo, c.testo || '');
       el.append(testo);
+      if (nomi[c.nome]) el.setAttribute('aria-label', nomi[c.nome]);
       const tasto = tastoRapido(c.testo);
       if (tasto) {
         el.dataset.tasto = tasto;
@@ -320,7 +321,9 @@
       }
     }
     for (const l of linee) righe.push(prendi(l.nomi.sort((a, b) => geo[a].x - geo[b].x)));
-    if (guide.length) { righe.push(guide); righe.push(['help1']); }
+    // The figure the guides stand beside is not shown here: each guide says what it explains.
+    for (const g of guide) { f.elementi[g].classList.add('guida'); righe.push([g]); }
+    if (guide.length) righe.push(['help1']);
     const comandi = tab.filter((c) => !usati.has(c.nome) && c.tipo === 'Pulsante')
       .sort((a, b) => a.tabIndex - b.tabIndex);
     for (const c of comandi) righe.push(prendi([c.nome]));
