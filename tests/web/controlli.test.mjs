@@ -114,6 +114,8 @@ test('telefono 390 × 844: una colonna, niente scorrimento orizzontale, ogni con
     assert.equal(await dati(page), RIGA);
     await controlla('form4');
     await tocca('form4', 'Command1');
+    await page.setViewport({ width: 360, height: 740, hasTouch: true, isMobile: true });
+    await controlla('Form2');
     await tocca('Form2', 'Command2');
     await controlla('Form3');
   }));
