@@ -173,6 +173,9 @@ test('senza rete: servita da 127.0.0.1, caricata, poi offline e ricaricata', asy
     await page.evaluate(() => navigator.serviceWorker.ready);
     await page.reload();
     await page.waitForFunction(() => document.documentElement.dataset.pronto === 'si' && navigator.serviceWorker.controller);
+    // Installable: the browser finds nothing missing in the manifest and the worker.
+    const cdp = await page.createCDPSession();
+    assert.deepEqual((await cdp.send('Page.getInstallabilityErrors')).installabilityErrors, []);
     // Once loaded, the road asks the server for nothing.
     const caricate = server.richieste.length;
     await strada();
