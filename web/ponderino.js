@@ -115,6 +115,20 @@
     el.style.fontWeight = car.grassetto ? '700' : '400';
   }
 
+  // Text measured in a given font, on a canvas that is never shown.
+  let tela = null;
+  function misura(font) {
+    if (!tela) tela = document.createElement('canvas').getContext('2d');
+    tela.font = font;
+    return tela;
+  }
+
+  function altezzaRiga(car) {
+    const m = misura((car.grassetto ? '700 ' : '400 ') + punti(car.punti) + ' Arial, "Liberation Sans", sans-serif')
+      .measureText('Hg');
+    return Math.round(m.fontBoundingBoxAscent) + Math.round(m.fontBoundingBoxDescent);
+  }
+
   function impostaImmagine(el, file) {
     el.dataset.immagine = file;
     el.style.backgroundImage = file ? 'url("' + file + '")' : '';
@@ -245,9 +259,11 @@
     applicaCarattere(cliente, pr.carattere);
     if (pr.immagine) impostaImmagine(cliente, pr.immagine);
 
-    // The window's own surface, beneath every control.
+    // The window's own surface, beneath every control; its lines are as far apart as
+    // the font's ascent and descent, each in whole pixels, as the desktop draws them.
     const superficie = document.createElement('div');
     superficie.className = 'superficie';
+    if (pr.carattere) superficie.style.lineHeight = altezzaRiga(pr.carattere) + 'px';
     cliente.append(superficie);
 
     const contenitori = new Set(tab.map((c) => c.contenitore).filter(Boolean));
@@ -486,13 +502,11 @@
     window.print();
   }
 
-  let misuraTesto = null;
   function componiStampa(righe) {
     const foglio = document.getElementById('stampa');
     foglio.textContent = '';
     const stile = getComputedStyle(foglio);
-    if (!misuraTesto) misuraTesto = document.createElement('canvas').getContext('2d');
-    misuraTesto.font = stile.fontSize + ' ' + stile.fontFamily;
+    const testo = misura(stile.fontSize + ' ' + stile.fontFamily);
     // A column is the font's average character width as the font itself declares it
     // (Liberation Sans, metric twin of Arial: 1208/2048 of the size), the very width
     // the desktop's report takes; a page cannot read a font's tables, so it is named here.
@@ -507,7 +521,7 @@
         s.textContent = voce.testo;
         s.style.left = x + 'px';
         linea.append(s);
-        x += misuraTesto.measureText(voce.testo).width;
+        x += testo.measureText(voce.testo).width;
       }
       foglio.append(linea);
     }
