@@ -17,59 +17,63 @@ async function conBrowser(opzioni, prova) {
   try { await prova(b.page, b); assert.deepEqual(b.errori, []); } finally { await b.chiudi(); }
 }
 
-test('solo tastiera: ordine di Tab e Alt+lettera', () => conBrowser({}, async (page) => {
+test('solo tastiera: ordine di Tab e ogni Alt+lettera', () => conBrowser({}, async (page) => {
   await apri(page);
+  const alt = async (tasto, maiuscolo = false) => {
+    await page.keyboard.down('Alt');
+    if (maiuscolo) await page.keyboard.down('Shift');
+    await page.keyboard.press(tasto);
+    if (maiuscolo) await page.keyboard.up('Shift');
+    await page.keyboard.up('Alt');
+  };
+  const fronte = (finestra) => async () => assert.equal(await davanti(page), finestra);
   // The author picture and the author screen's "Esci" answer the keyboard too.
   await page.focus(sel('Form1', 'Image1'));
   await page.keyboard.press('Enter');
-  assert.equal(await davanti(page), 'Form5');
+  await fronte('Form5')();
   await page.keyboard.press(' ');
-  assert.equal(await davanti(page), 'Form1');
-  await page.keyboard.press('Tab');                        // from the picture back to the first button
-  await page.keyboard.press('Enter');                      // "&Informazioni"
-  assert.equal(await davanti(page), 'form7');
-  const tasti = [
-    // window in front, Alt+key, window in front afterwards (or what else shows it worked)
-    ['form7', 'e', 'Form1'], ['Form1', 'c', 'Form2'], ['Form2', 'h', 'Form3'], ['Form3', 'e', 'Form2'],
-    ['Form2', 'c', 'messaggio'], ['Form2', 'p', 'Command8'], ['Form2', 's', 'stampa'], ['Form2', 'e', 'chiuso'],
-  ];
+  await fronte('Form1')();
+
+  // Tab follows the table's TabIndex over the fields and buttons, and wraps both ways.
+  const ordineTab = async () => {
+    const ordine = await page.evaluate(() => FINESTRE.Form2.controlli
+      .filter((c) => ['Casella', 'Pulsante'].includes(c.tipo) && c.tabIndex >= 0)
+      .sort((a, b) => a.tabIndex - b.tabIndex).map((c) => c.nome));
+    const visti = [];
+    for (let i = 0; i <= ordine.length; ++i) { visti.push(await attivo(page)); await page.keyboard.press('Tab'); }
+    assert.deepEqual(visti, [...ordine, ordine[0]]);
+    await page.keyboard.down('Shift');
+    await page.keyboard.press('Tab'); await page.keyboard.press('Tab');
+    await page.keyboard.up('Shift');
+    assert.equal(await attivo(page), ordine.at(-1));
+  };
   await page.evaluate(() => { window.print = () => { document.body.dataset.stampato = 'si'; }; });
-  await page.evaluate(() => localStorage.setItem('ponderino/dati.txt', '0,0,0,0,0,0,0,0\r\n'));
-  for (const [finestra, tasto, attesa] of tasti) {
-    assert.equal(await davanti(page), finestra, `Alt+${tasto}`);
-    if (attesa === 'Form3' || attesa === 'chiuso') {
-      // Tab follows the table's TabIndex over the fields and buttons, and wraps.
-      const ordine = await page.evaluate(() => FINESTRE.Form2.controlli
-        .filter((c) => ['Casella', 'Pulsante'].includes(c.tipo) && c.tabIndex >= 0)
-        .sort((a, b) => a.tabIndex - b.tabIndex).map((c) => c.nome));
-      await page.focus(sel('Form2', ordine[0]));
-      const visti = [];
-      for (let i = 0; i <= ordine.length; ++i) { visti.push(await attivo(page)); await page.keyboard.press('Tab'); }
-      assert.deepEqual(visti, [...ordine, ordine[0]]);
-      await page.keyboard.down('Shift');
-      await page.keyboard.press('Tab'); await page.keyboard.press('Tab');
-      await page.keyboard.up('Shift');
-      assert.equal(await attivo(page), ordine.at(-1));
-    }
-    await page.keyboard.down('Alt'); await page.keyboard.press(tasto); await page.keyboard.up('Alt');
-    if (attesa === 'messaggio') {
+
+  // Every access key of every window: the window in front, the key, what shows it worked.
+  const tasti = [
+    ['Form1', 'i', fronte('form7')], ['form7', 'e', fronte('Form1')],
+    ['Form1', 'c', async () => { await fronte('Form2')(); await ordineTab(); await digita(page, SOGGETTO); }],
+    ['Form2', 'h', fronte('Form3')], ['Form3', 'e', fronte('Form2')], ['Form2', 'c', fronte('form4')], ['form4', 'e', fronte('Form2')],
+    ['Form2', 's', async () => assert.equal(await page.evaluate(() => document.body.dataset.stampato), 'si')],
+    ['Form2', 'p', async () => {
+      assert.equal(await valore(page, 'Form2', 'alt'), '');
+      // Alt+? moves among the three guide buttons that share it.
+      const guide = [];
+      for (let i = 0; i < 4; ++i) { await alt('Slash', true); guide.push(await attivo(page)); }
+      assert.deepEqual(guide, ['Command1', 'Command3', 'Command11', 'Command1']);
+    }],
+    ['Form2', 'c', async () => {
       assert.equal(await messaggio(page), 'Mancano i dati ');
       await page.keyboard.press('Enter');
       assert.equal(await attivo(page), 'Command4');
-    } else if (attesa === 'Command8') assert.equal(await attivo(page), 'Command8');
-    else if (attesa === 'stampa') assert.equal(await page.evaluate(() => document.body.dataset.stampato), 'si');
-    else if (attesa === 'chiuso') assert.equal(await page.$eval('#chiuso', (c) => c.hidden), false);
-    else assert.equal(await davanti(page), attesa);
-    if (finestra === 'Form2' && tasto === 'p') {
-      // Alt+? moves among the three guide buttons that share it.
-      const guide = [];
-      for (let i = 0; i < 4; ++i) {
-        await page.keyboard.down('Alt'); await page.keyboard.down('Shift'); await page.keyboard.press('Slash');
-        await page.keyboard.up('Shift'); await page.keyboard.up('Alt');
-        guide.push(await attivo(page));
-      }
-      assert.deepEqual(guide, ['Command1', 'Command3', 'Command11', 'Command1']);
-    }
+    }],
+    ['Form2', 'e', async () => { assert.equal(await attivo(page), 'ricomincia'); await page.keyboard.press('Enter'); }],
+    ['Form1', 't', async () => assert.equal(await page.$eval('#chiuso', (c) => c.hidden), false)],
+  ];
+  for (const [finestra, tasto, controlla] of tasti) {
+    assert.equal(await davanti(page), finestra, `Alt+${tasto}`);
+    await alt(tasto);
+    await controlla();
   }
 }));
 
