@@ -385,10 +385,27 @@
     for (const g of pila) g.sezione.classList.toggle('davanti', g === f);
     f.sezione.style.zIndex = zSuccessivo++;
     document.title = FINESTRE[nome].progetto.didascalia;
+    aggiornaElenco();
     const fuoco = (f.ultimoFuoco && f.sezione.contains(f.ultimoFuoco)) ? f.ultimoFuoco : ordineTab(f)[0];
     if (fuoco) fuoco.focus({ preventScroll: !nuova });
     if (document.documentElement.classList.contains('stretta')) window.scrollTo(0, 0);
     return f;
+  }
+
+  // In one column only the window in front is seen: the open windows are listed above
+  // it, as a taskbar would, so that any of them can be brought back.
+  function aggiornaElenco() {
+    const elenco = document.getElementById('elenco-finestre');
+    elenco.textContent = '';
+    for (const n of Object.keys(finestre)) {
+      const b = document.createElement('button');
+      b.type = 'button';
+      b.textContent = FINESTRE[n].progetto.didascalia;
+      b.dataset.finestra = n;
+      if (finestraDavanti() === finestre[n]) b.setAttribute('aria-current', 'true');
+      b.addEventListener('click', () => { if (!trattenuto) mostra(n); });
+      elenco.append(b);
+    }
   }
 
   function posiziona(f) {
@@ -414,6 +431,7 @@
   function termina() {
     for (const n of Object.keys(finestre)) { finestre[n].sezione.remove(); delete finestre[n]; }
     pila.length = 0;
+    aggiornaElenco();
     document.title = 'Ponderino';
     const fine = document.getElementById('chiuso');
     fine.hidden = false;

@@ -122,6 +122,9 @@ test('telefono 390 × 844: una colonna, niente scorrimento orizzontale, ogni con
     await controlla('Form2');
     await tocca('Form2', 'Command2');
     await controlla('Form3');
+    // Only the window in front is seen; the list of open windows brings back any other.
+    await page.tap('#elenco-finestre [data-finestra="Form1"]');
+    assert.equal(await davanti(page), 'Form1');
   }));
 
 test('axe-core: nessuna violazione in ogni schermata', () => conBrowser({}, async (page) => {
