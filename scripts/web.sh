@@ -42,4 +42,4 @@ cp assets/Help.htm "$web/"
 PONDERINO_WEB="$web" PONDERINO_PARITA="$build/tests/web/ponderino_parita" PONDERINO_BUILD="$build" \
   node --test tests/web/
 # The size of what a static host serves: the side-by-side screenshots are not part of it.
-echo "make web: $(( $(date +%s) - inizio )) s; $web is $(du -sk --exclude=confronto "$web" | cut -f1) KB: open $web/index.html"
+echo "make web: $(( $(date +%s) - inizio )) s; $web is $(du -sk --apparent-size --exclude=confronto "$web" | cut -f1) KB: open $web/index.html"
