@@ -4,7 +4,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: run test build deps clean windows
+.PHONY: run test build deps clean windows web
 
 deps:
 	@bash scripts/deps.sh
@@ -20,12 +20,17 @@ test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 clean:
-	rm -rf $(BUILD) build-win
+	rm -rf $(BUILD) build-win build-web
 
 # Ponderino for Windows: cross-built with mingw-w64 against a static Qt (built once per
 # machine into ~/.cache/ponderino), its tests run under Wine, and its installer.
 windows:
 	@bash scripts/windows.sh
+
+# Ponderino in the browser: the static folder build-web/ (the core in WebAssembly, the
+# page, its pictures and Help.htm), then its tests in Debian's chromium.
+web:
+	@BUILD=$(BUILD) bash scripts/web.sh
 
 # The whole test suite once under AddressSanitizer (with LeakSanitizer) and
 # UndefinedBehaviorSanitizer, in a build tree of its own. Leaks inside third-party

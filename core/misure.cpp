@@ -1,11 +1,12 @@
 #include "core/misure.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <memory>
 #include <system_error>
+
+#include "core/notazione_c.h"
 
 namespace ponderino {
 
@@ -43,7 +44,7 @@ double numeroDaTesto(std::string_view testo, const ImpostazioniRegionali& region
     const std::string_view t = testo.substr(inizio, fine - inizio);
     const std::size_t n = t.size();
 
-    // The number as C text for std::from_chars: [-]digits[.digits][e[sign]digits],
+    // The number as C text: [-]digits[.digits][e[sign]digits],
     // never longer than the typed text.
     char corto[64];
     std::unique_ptr<char[]> lungo;
@@ -88,7 +89,7 @@ double numeroDaTesto(std::string_view testo, const ImpostazioniRegionali& region
     if (i != n) throw ErroreDati();
 
     double valore = 0;
-    const auto [fermo, errore] = std::from_chars(c, p, valore);
+    const auto [fermo, errore] = leggiDoubleC(c, p, valore);
     // Out of range: a tiny number is the zero of its sign, a huge one a failure.
     if (errore == std::errc::result_out_of_range && minuscolo(std::string_view(c, p - c), esponente))
         return negativo ? -0.0 : 0.0;
@@ -102,8 +103,7 @@ std::string testoGenerale(double valore, const ImpostazioniRegionali& regionali)
 
     // Rounded once, to 15 significant digits: [-]d.ddddddddddddddde[+-]dd[d]
     char scientifico[40];
-    const auto fine = std::to_chars(scientifico, scientifico + sizeof scientifico, valore,
-                                    std::chars_format::scientific, 14).ptr;
+    const char* const fine = scriviScientifico14(scientifico, scientifico + sizeof scientifico, valore);
     const bool negativo = scientifico[0] == '-';
     const char* const mantissa = scientifico + (negativo ? 1 : 0);
     char cifre[15];

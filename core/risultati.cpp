@@ -1,13 +1,13 @@
 #include "core/risultati.h"
 
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <fstream>
 #include <string_view>
 
 #include "core/metodi.h"
+#include "core/notazione_c.h"
 #include "core/sostituisci.h"
 
 namespace ponderino {
@@ -58,9 +58,14 @@ std::string testoPercorso(const fs::path& file) {
     return std::string(testo.begin(), testo.end());
 }
 
-void scritturaFallita(const fs::path& file, int codice) {
-    throw ErroreFile("Impossibile scrivere il file " + testoPercorso(file) + ": " + motivoErrore(codice), file,
-                     codice);
+ErroreFile erroreContenuto(const fs::path& file) {
+    return ErroreFile("Il file " + testoPercorso(file) + " non contiene otto valori validi", file, 0);
+}
+
+void scritturaFallita(const fs::path& file, int codice, bool perso) {
+    throw ErroreFile("Impossibile scrivere il file " + testoPercorso(file) + ": " + motivoErrore(codice) +
+                         (perso ? ". Il contenuto precedente non è stato ripristinato" : ""),
+                     file, codice);
 }
 
 namespace {
@@ -70,15 +75,11 @@ namespace {
                      codice);
 }
 
-[[noreturn]] void contenutoNonValido(const fs::path& file) {
-    throw ErroreFile("Il file " + testoPercorso(file) + " non contiene otto valori validi", file, 0);
-}
-
 bool spazio(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
 
-void scriviRisultati(const fs::path& file, const RigaRisultati& riga) {
+std::string lineaRisultati(const RigaRisultati& riga) {
     std::string linea;
     for (std::size_t i = 0; i < riga.size(); ++i) {
         if (i > 0) linea += ',';
@@ -87,28 +88,21 @@ void scriviRisultati(const fs::path& file, const RigaRisultati& riga) {
         linea += '"';
     }
     linea += "\r\n";
-    sostituisciFile(file, linea);
+    return linea;
 }
 
-void scriviZeri(const fs::path& file) { sostituisciFile(file, "0,0,0,0,0,0,0,0\r\n"); }
+void scriviRisultati(const fs::path& file, const RigaRisultati& riga) {
+    sostituisciFile(file, lineaRisultati(riga));
+}
 
-std::vector<ValoreRisultato> leggiRisultati(const fs::path& file) {
-    // Only the first 64 KiB are read; the line must be complete within them.
-    constexpr std::size_t limite = 64 * 1024;
-    std::error_code stato;
-    if (fs::is_directory(file, stato)) letturaFallita(file, EISDIR);
-    errno = 0;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) letturaFallita(file, errno != 0 ? errno : ENOENT);
-    std::string dati(limite + 1, '\0');
-    in.read(dati.data(), static_cast<std::streamsize>(dati.size()));
-    if (in.bad()) letturaFallita(file, EIO);
-    const std::size_t letti = static_cast<std::size_t>(in.gcount());
-    const bool troncato = letti > limite;
-    dati.resize(troncato ? limite : letti);
+void scriviZeri(const fs::path& file) { sostituisciFile(file, lineaZeri); }
+
+std::optional<std::vector<ValoreRisultato>> valoriRisultati(std::string_view contenuto) {
+    const bool troncato = contenuto.size() > limiteLetturaRisultati;
+    if (troncato) contenuto = contenuto.substr(0, limiteLetturaRisultati);
 
     // The first line ends at the first carriage return or line feed.
-    std::string_view riga = dati;
+    std::string_view riga = contenuto;
     const std::size_t fineRiga = riga.find_first_of("\r\n");
     const bool completa = fineRiga != std::string_view::npos || !troncato;
     riga = riga.substr(0, fineRiga);
@@ -120,7 +114,7 @@ std::vector<ValoreRisultato> leggiRisultati(const fs::path& file) {
         while (i < riga.size() && spazio(riga[i])) ++i;
         if (i < riga.size() && riga[i] == '"') {
             const std::size_t chiusa = riga.find('"', i + 1);
-            if (chiusa == std::string_view::npos) contenutoNonValido(file);
+            if (chiusa == std::string_view::npos) return std::nullopt;
             valori.emplace_back(std::string(riga.substr(i + 1, chiusa - i - 1)));
             i = chiusa + 1;
             while (i < riga.size() && spazio(riga[i])) ++i;
@@ -130,22 +124,38 @@ std::vector<ValoreRisultato> leggiRisultati(const fs::path& file) {
             std::size_t ultimo = fine;
             while (ultimo > i && spazio(riga[ultimo - 1])) --ultimo;
             double numero = 0;
-            const auto [fermo, errore] = std::from_chars(riga.data() + i, riga.data() + ultimo, numero);
+            const auto [fermo, errore] = leggiDoubleC(riga.data() + i, riga.data() + ultimo, numero);
             if (i == ultimo || errore != std::errc() || fermo != riga.data() + ultimo || !std::isfinite(numero))
-                contenutoNonValido(file);
+                return std::nullopt;
             valori.emplace_back(numero);
             i = fine;
         }
         // A field ends at a comma or at the end of the line; the line must not
         // have been cut by the reading limit.
         if (i < riga.size()) {
-            if (riga[i] != ',') contenutoNonValido(file);
+            if (riga[i] != ',') return std::nullopt;
             ++i;
         } else if (valori.size() < 8 || !completa) {
-            contenutoNonValido(file);
+            return std::nullopt;
         }
     }
     return valori;
+}
+
+std::vector<ValoreRisultato> leggiRisultati(const fs::path& file) {
+    std::error_code stato;
+    if (fs::is_directory(file, stato)) letturaFallita(file, EISDIR);
+    errno = 0;
+    std::ifstream in(file, std::ios::binary);
+    if (!in) letturaFallita(file, errno != 0 ? errno : ENOENT);
+    // One byte past the limit tells a longer file from one that ends there.
+    std::string dati(limiteLetturaRisultati + 1, '\0');
+    in.read(dati.data(), static_cast<std::streamsize>(dati.size()));
+    if (in.bad()) letturaFallita(file, EIO);
+    dati.resize(static_cast<std::size_t>(in.gcount()));
+    auto valori = valoriRisultati(dati);
+    if (!valori) throw erroreContenuto(file);
+    return std::move(*valori);
 }
 
 }  // namespace ponderino

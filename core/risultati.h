@@ -3,8 +3,10 @@
 
 #include <array>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -41,11 +43,16 @@ std::string testoPercorso(const std::filesystem::path& file);
 // The Italian reason for a system error number ("permesso negato", "disco pieno", ...).
 std::string motivoErrore(int codice);
 
+// The exact bytes of the results file: "t1",...,"t8" CR LF, and the zero line.
+std::string lineaRisultati(const RigaRisultati& riga);
+inline constexpr std::string_view lineaZeri = "0,0,0,0,0,0,0,0\r\n";
+
 // Both writers replace the file as a whole and atomically: the new line goes to
 // a temporary file in the same folder, which is flushed to disk and renamed over
 // the old one. In a folder that takes no new file, an existing writable file is
 // written in place instead. On any failure they throw ErroreFile and leave the
-// old file as it was, with no temporary file behind. An existing file without
+// old file as it was (an in-place write that cannot put it back says so in the
+// error), with no temporary file behind. An existing file without
 // write permission is refused, not replaced; so is one that another program
 // holds open without sharing it (Windows).
 void scriviRisultati(const std::filesystem::path& file, const RigaRisultati& riga);  // "t1",...,"t8" CR LF
@@ -53,6 +60,18 @@ void scriviZeri(const std::filesystem::path& file);                             
 
 // A value of the results file: a quoted text (without its quotes) or a bare number.
 using ValoreRisultato = std::variant<std::string, double>;
+
+// The error of a results file whose first line does not begin with eight values:
+// "Il file dati.txt non contiene otto valori validi".
+ErroreFile erroreContenuto(const std::filesystem::path& file);
+
+// The most of a results file that is read.
+inline constexpr std::size_t limiteLetturaRisultati = 64 * 1024;
+
+// The first eight values of the first line of a results file's content, as
+// leggiRisultati reads them; only the first limiteLetturaRisultati bytes count,
+// and the line must be complete within them. Nothing when they are not there.
+std::optional<std::vector<ValoreRisultato>> valoriRisultati(std::string_view contenuto);
 
 // Reads the first line of the file (at most its first 64 KiB) and gives its
 // first eight values. Fields are split at commas outside quotation marks; a

@@ -31,15 +31,22 @@ int scriviTutto(int fd, std::string_view contenuto) {
     return ::fsync(fd) != 0 && errno != EINVAL ? errno : 0;
 }
 
-// Reads what the file holds now, to put it back should an in-place write fail.
-std::string vecchioContenuto(const fs::path& file) {
+// Reads what the file holds now, to put it back should an in-place write fail;
+// a file that cannot be read whole is not written.
+std::string vecchioContenuto(const fs::path& file, const fs::path& destinazione) {
     std::string testo;
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return testo;
+    const int fd = ::open(destinazione.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) scritturaFallita(file, errno);
     char blocco[4096];
     ssize_t n;
-    while ((n = ::read(fd, blocco, sizeof blocco)) > 0 || (n < 0 && errno == EINTR))
+    while ((n = ::read(fd, blocco, sizeof blocco)) != 0) {
         if (n > 0) testo.append(blocco, static_cast<std::size_t>(n));
+        else if (errno != EINTR) {
+            const int codice = errno;
+            ::close(fd);
+            scritturaFallita(file, codice);
+        }
+    }
     ::close(fd);
     return testo;
 }
@@ -47,20 +54,15 @@ std::string vecchioContenuto(const fs::path& file) {
 // The write in place, for a folder that takes no temporary file. Mode and owner
 // stay as they are, since the file itself is kept.
 void scriviSulPosto(const fs::path& file, const fs::path& destinazione, std::string_view contenuto) {
-    const std::string prima = vecchioContenuto(destinazione);
-    const int fd = ::open(destinazione.c_str(), O_WRONLY | O_CLOEXEC);
+    const std::string prima = vecchioContenuto(file, destinazione);
+    const int fd = ::open(destinazione.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     if (fd < 0) scritturaFallita(file, errno);
-    // The new bytes first, then the length, so the file never stands empty; a
-    // failed write puts the old bytes back.
-    int codice = scriviTutto(fd, contenuto);
-    if (codice == 0 && ::ftruncate(fd, static_cast<off_t>(contenuto.size())) != 0) codice = errno;
+    const int codice = scriviTutto(fd, contenuto);
     if (codice != 0) {
-        if (::lseek(fd, 0, SEEK_SET) == 0 && scriviTutto(fd, prima) == 0 &&
-            ::ftruncate(fd, static_cast<off_t>(prima.size())) != 0) {
-            // nothing more to try: the write's own error is the one to report
-        }
+        const bool rimesso =
+            ::ftruncate(fd, 0) == 0 && ::lseek(fd, 0, SEEK_SET) == 0 && scriviTutto(fd, prima) == 0;
         ::close(fd);
-        scritturaFallita(file, codice);
+        scritturaFallita(file, codice, !rimesso);
     }
     if (::close(fd) != 0) scritturaFallita(file, errno);
 }

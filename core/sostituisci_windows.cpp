@@ -103,8 +103,7 @@ void scriviSulPosto(const fs::path& file, std::string_view contenuto, Pazienza& 
     const DWORD errore = scriviEChiudiQui(h, contenuto);
     const bool ripristinato = errore == 0 || scriviEChiudiQui(h, prima) == 0;
     CloseHandle(h);
-    if (errore != 0)
-        fallitaConNota(file, errore, ripristinato ? "" : "; non è stato possibile rimettere il contenuto di prima");
+    if (errore != 0) scritturaFallita(file, numeroErrore(errore), !ripristinato);
 }
 
 // Renames the open temporary file over `file`, replacing it.
@@ -177,7 +176,7 @@ void sostituisciFile(const fs::path& file, std::string_view contenuto) {
             const DWORD rimosso = GetLastError();
             if (rimosso == ERROR_FILE_NOT_FOUND) break;
             if (!pazienza.riprova(rimosso, true)) {
-                fallitaConNota(file, errore, "; resta il file temporaneo " + testoPercorso(temporaneo));
+                fallitaConNota(file, errore, ". Resta il file temporaneo " + testoPercorso(temporaneo));
             }
         }
         fallita(file, errore);

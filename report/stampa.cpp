@@ -97,8 +97,9 @@ void stampaRiepilogo(const DatiSoggetto& dati, const std::filesystem::path& file
 
     const QPrinterInfo predefinita = QPrinterInfo::defaultPrinter();
     if (predefinita.isNull()) throw ErroreStampa("Nessuna stampante predefinita");
+    // A stopped queue would keep the job without printing it.
     QPrinter stampante(predefinita, QPrinter::HighResolution);
-    if (!stampante.isValid())
+    if (!stampante.isValid() || predefinita.state() == QPrinter::Error)
         throw ErroreStampa("La stampante predefinita " + predefinita.printerName().toStdString() +
                            " non è disponibile");
     stampante.setDocName(QStringLiteral("Ponderino - riepilogo"));

@@ -48,8 +48,9 @@ void stampaRiepilogo(const DatiSoggetto& dati, const std::filesystem::path& file
 
 // The "&Stampa" command: the same on the system's default printer, as one job
 // and without a dialog. Throws ErroreStampa ("Nessuna stampante predefinita",
-// or the file and the reason) without sending anything when the file or the
-// printer is not usable. Needs a QGuiApplication.
+// "La stampante predefinita X non è disponibile" for a stopped queue, or the file
+// and the reason) without sending anything when the file or the printer is not
+// usable. Needs a QGuiApplication.
 void stampaRiepilogo(const DatiSoggetto& dati, const std::filesystem::path& fileDati,
                      const DataStampa& oggi, const ImpostazioniRegionali& regionali = regionaliItaliane);
 

@@ -22,6 +22,8 @@ namespace {
 // The one face that stands in for the design's MS Sans Serif and Arial.
 const QString faccia = QStringLiteral("Liberation Sans");
 
+QColor qColore(const Colore& c) { return QColor(c.r, c.g, c.b); }
+
 QString senzaTastoRapido(QString testo) {
     // Drops every '&' not followed by another '&'. A plain loop: a regular expression
     // here would bring the regex JIT into every start.
@@ -37,7 +39,7 @@ QString senzaTastoRapido(QString testo) {
 void coloraSfondo(QWidget* w, const Colore& sfondo, QPalette::ColorRole ruolo) {
     if (sfondo.sistema()) return;
     QPalette p = w->palette();
-    p.setColor(ruolo, sfondo.qt());
+    p.setColor(ruolo, qColore(sfondo));
     w->setPalette(p);
     w->setAutoFillBackground(ruolo == QPalette::Window);
 }
@@ -45,7 +47,7 @@ void coloraSfondo(QWidget* w, const Colore& sfondo, QPalette::ColorRole ruolo) {
 void coloraTesto(QWidget* w, const Colore& colore, QPalette::ColorRole ruolo) {
     if (colore.sistema()) return;
     QPalette p = w->palette();
-    p.setColor(ruolo, colore.qt());
+    p.setColor(ruolo, qColore(colore));
     w->setPalette(p);
 }
 
@@ -198,6 +200,11 @@ void Finestra::costruisci(const ProgettoFinestra& progetto, std::span<const Cont
     if (!ordine.empty()) ordine.front().second->setFocus(Qt::OtherFocusReason);
 }
 
+void Finestra::costruisci(const TabellaFinestra& tabella) {
+    costruisci(tabella.progetto, tabella.controlli);
+    if (tabella.affiancato) controllo<Riquadro>(QString::fromUtf8(tabella.affiancato))->setAffiancata(true);
+}
+
 QWidget* Finestra::crea(const Controllo& c, std::span<const Controllo> tutti) {
     const QString nome = QString::fromUtf8(c.nome);
     if (QWidget* esistente = controlli_.value(nome)) return esistente;
@@ -235,8 +242,8 @@ QWidget* Finestra::crea(const Controllo& c, std::span<const Controllo> tutti) {
         l->setWordWrap(true);
         l->setTextFormat(Qt::PlainText);
         QPalette p = l->palette();
-        p.setColor(QPalette::Window, c.sfondo.sistema() ? p.color(QPalette::Button) : c.sfondo.qt());
-        if (!c.colore.sistema()) p.setColor(QPalette::WindowText, c.colore.qt());
+        p.setColor(QPalette::Window, c.sfondo.sistema() ? p.color(QPalette::Button) : qColore(c.sfondo));
+        if (!c.colore.sistema()) p.setColor(QPalette::WindowText, qColore(c.colore));
         l->setPalette(p);
         l->setAutoFillBackground(true);
         l->setAccessibleName(testo.trimmed());

@@ -1,6 +1,7 @@
 #pragma once
-// One way of making every window: a table of controls in twips, turned into Qt widgets
-// by one builder, and a window surface on which lines of text are printed.
+// One way of making every window: a table of controls in twips (screens/tabelle.h),
+// turned into Qt widgets by one builder, and a window surface on which lines of text
+// are printed.
 
 #include <QColor>
 #include <QHash>
@@ -14,82 +15,13 @@
 #include <span>
 #include <stdexcept>
 
+#include "screens/tabelle.h"
+
 namespace ponderino {
 
-// 15 twips make one logical pixel; Qt's high-DPI scaling does the rest.
-constexpr int pixel(int twips) { return (twips + 7) / 15; }
-
-// Fonts as the design names them. Both faces are drawn with Liberation Sans, whose
-// metrics match Arial's; the size and weight are kept.
-struct Carattere {
-    const char* nome;
-    double punti;
-    bool grassetto;
-};
+// The Qt font of a design font: both faces are drawn with Liberation Sans, whose metrics
+// match Arial's; the size and weight are kept.
 QFont fontDa(const Carattere& c);
-
-// The fonts the windows use, by face, size in points and weight ("b": bold).
-inline constexpr Carattere sans825{"MS Sans Serif", 8.25, false};
-inline constexpr Carattere sans825b{"MS Sans Serif", 8.25, true};
-inline constexpr Carattere sans975b{"MS Sans Serif", 9.75, true};
-inline constexpr Carattere sans12b{"MS Sans Serif", 12, true};
-inline constexpr Carattere sans135b{"MS Sans Serif", 13.5, true};
-inline constexpr Carattere sans18{"MS Sans Serif", 18, false};
-inline constexpr Carattere arial9b{"Arial", 9, true};
-// A control that shows no text of its own.
-inline constexpr Carattere nessuno{nullptr, 0, false};
-
-// An RGB colour of the design, or the platform's usual colour for that kind of control.
-struct Colore {
-    int r = -1, g = -1, b = -1;
-    bool sistema() const { return r < 0; }
-    QColor qt() const { return QColor(r, g, b); }
-};
-inline constexpr Colore sistema{};
-
-// The colours of the design.
-inline constexpr Colore nero{0, 0, 0}, bianco{255, 255, 255}, verde{0, 255, 0}, blu{0, 0, 255},
-    blu_notte{0, 0, 128}, teal{0, 128, 128}, marrone{128, 64, 0}, giallino{255, 255, 128},
-    giallo_chiaro{255, 255, 192};
-
-enum class Tipo {
-    Pannello,   // picture box: a coloured panel or picture frame that may hold controls
-    Etichetta,  // label
-    Casella,    // single-line editable text box
-    Pulsante,   // push button with an access key
-    Immagine,   // a picture without a window of its own, clickable
-};
-
-enum class Allinea { Sinistra, Centro };
-
-// One control of a window's design. Left and Top are measured from the inner top-left
-// corner of the container; the container is named, or empty for the window itself.
-// Within a container the rows stand in stacking order: the first is in front.
-struct Controllo {
-    const char* nome;
-    Tipo tipo;
-    const char* contenitore;
-    int left, top, width, height;  // twips
-    const char* testo;             // caption, initial text, or picture resource
-    Carattere carattere;
-    Colore sfondo;
-    Colore colore;
-    Allinea allinea;
-    int tabIndex;  // -1: none
-};
-
-// The window itself.
-struct ProgettoFinestra {
-    const char* didascalia;
-    int larghezza, altezza;  // client area, twips
-    int left, top;           // client area from the screen's corner; -1: centred
-    Carattere carattere;
-    Colore sfondo;
-    Colore colore;
-    const char* icona;     // resource, or nullptr
-    const char* immagine;  // background picture resource, or nullptr
-    bool persistenza;      // drawing persistence when created
-};
 
 // A failure to load a picture file; the message is in Italian and names the file.
 class ErroreImmagine : public std::runtime_error {
@@ -164,6 +96,7 @@ public:
 protected:
     Finestra();
     void costruisci(const ProgettoFinestra& progetto, std::span<const Controllo> controlli);
+    void costruisci(const TabellaFinestra& tabella);
     template <class W> W* controllo(const QString& nome) const {
         return qobject_cast<W*>(controlli_.value(nome));
     }

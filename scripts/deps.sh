@@ -19,6 +19,13 @@ pacchetti=(
 if [ "${1:-}" = windows ]; then
   pacchetti+=(g++-mingw-w64-x86-64-posix ninja-build wine wine64 nsis locales)
 fi
+# The web edition (make web): the WebAssembly compiler and the browser its tests
+# drive; npm (with node) only where no node and npm are there already, whatever
+# package brought them.
+if [ "${1:-}" = web ]; then
+  pacchetti+=(emscripten chromium)
+  command -v node >/dev/null && command -v npm >/dev/null || pacchetti+=(nodejs npm)
+fi
 
 mancanti=()
 for p in "${pacchetti[@]}"; do

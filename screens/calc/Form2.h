@@ -37,13 +37,9 @@ public:
     // How long a guide picture stays in the guide box.
     static constexpr std::chrono::milliseconds durataGuida{1000};
 
-    // One row of the method bar and of the guide buttons.
-    struct PulsanteMetodo;
-    struct PulsanteGuida;
-
 private:
-    void eseguiMetodo(const PulsanteMetodo& p);
-    void eseguiGuida(const PulsanteGuida& g);
+    void eseguiMetodo(const RigaMetodo& p);
+    void eseguiGuida(const RigaGuida& g);
     void conferma();
     void pulisci();
     void esci();

@@ -3,7 +3,9 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <pwd.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -176,30 +178,68 @@ TEST_F(FileRisultati, UnaCartellaDiSolaLettura) {
     EXPECT_EQ(voci(), std::set<std::string>{"dati.txt"});
 }
 
-// A process that may not grow any file stands for a full disk: the temporary
-// file is created, its write fails, and the old file must survive.
+// A process that may not grow a file beyond a limit stands for a full disk. With the
+// folder open the temporary file's write fails and the old file survives; in a folder
+// that takes no new file dati.txt is written in place, cut off at the limit, and its
+// old content is put back, or the message says it could not be.
 TEST_F(FileRisultati, UnDiscoPienoLasciaIlVecchioFile) {
-    scrivi("dati.txt", byteEsempio);
-    const auto primaVoci = voci();
-    const pid_t figlio = fork();
-    ASSERT_GE(figlio, 0);
-    if (figlio == 0) {
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit zero{0, 0};
-        setrlimit(RLIMIT_FSIZE, &zero);
-        try {
-            scriviRisultati("dati.txt", {"1", "2", "3", "4", "5", "6", "7", "8"});
-        } catch (const ErroreFile& e) {
-            _exit(std::string(e.what()) == "Impossibile scrivere il file dati.txt: disco pieno" ? 0 : 2);
+    const std::string pieno = "Impossibile scrivere il file dati.txt: disco pieno";
+    const RigaRisultati lunga{"1111111111", "2", "3", "4", "5", "6", "7", "8"};
+    const struct {
+        bool chiusa;
+        rlim_t limite;
+        std::string vecchio, messaggio;
+    } casi[] = {
+        {false, 0, byteEsempio, pieno},
+        {true, 30, byteZeri, pieno},  // between the old size (17) and the new (51)
+        {true, 10, byteEsempio, pieno + ". Il contenuto precedente non è stato ripristinato"},
+    };
+    const passwd* nessuno = getpwnam("nobody");
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.limite);
+        scrivi("dati.txt", c.vecchio);
+        const auto primaVoci = voci();
+        // As an ordinary user (the superuser's child becomes nobody), so that a
+        // read-only folder takes no new file.
+        if (c.chiusa && geteuid() == 0) {
+            ASSERT_NE(nessuno, nullptr);
+            ASSERT_EQ(chown(".", nessuno->pw_uid, nessuno->pw_gid), 0);
+            ASSERT_EQ(chown("dati.txt", nessuno->pw_uid, nessuno->pw_gid), 0);
         }
-        _exit(1);
+        int tubo[2];
+        ASSERT_EQ(pipe(tubo), 0);
+        const pid_t figlio = fork();
+        ASSERT_GE(figlio, 0);
+        if (figlio == 0) {
+            std::string esito = "nessun errore";
+            if (c.chiusa && geteuid() == 0 && (setgid(nessuno->pw_gid) != 0 || setuid(nessuno->pw_uid) != 0))
+                _exit(3);
+            if (c.chiusa) chmod(".", 0555);
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit limite{c.limite, c.limite};
+            setrlimit(RLIMIT_FSIZE, &limite);
+            try {
+                scriviRisultati("dati.txt", c.limite == 30 ? rigaEsempio : lunga);
+            } catch (const ErroreFile& e) {
+                esito = e.what();
+            }
+            _exit(write(tubo[1], esito.data(), esito.size()) == ssize_t(esito.size()) ? 0 : 2);
+        }
+        close(tubo[1]);
+        std::string messaggio;
+        char blocco[256];
+        for (ssize_t n; (n = read(tubo[0], blocco, sizeof blocco)) > 0;) messaggio.append(blocco, std::size_t(n));
+        close(tubo[0]);
+        int stato = 0;
+        ASSERT_EQ(waitpid(figlio, &stato, 0), figlio);
+        chmod(".", 0755);
+        ASSERT_TRUE(WIFEXITED(stato) && WEXITSTATUS(stato) == 0) << stato;
+        EXPECT_EQ(messaggio, c.messaggio);
+        if (c.messaggio == pieno) {
+            EXPECT_EQ(contenuto("dati.txt"), c.vecchio);
+        }
+        EXPECT_EQ(voci(), primaVoci);
     }
-    int stato = 0;
-    ASSERT_EQ(waitpid(figlio, &stato, 0), figlio);
-    ASSERT_TRUE(WIFEXITED(stato));
-    EXPECT_EQ(WEXITSTATUS(stato), 0);
-    EXPECT_EQ(contenuto("dati.txt"), byteEsempio);
-    EXPECT_EQ(voci(), primaVoci);
 }
 #else
 // A program that holds dati.txt open without sharing it, as a spreadsheet does; or

@@ -133,7 +133,9 @@ class PercorsoWine(Percorso):
             raise Fallito("dopo \"&Esci\" il programma è ancora in vita")
         if self.dati() != RIGA_ZERI:
             raise Fallito("dopo \"&Esci\" dati.txt contiene %r" % self.dati())
-        self.passo("\"&Esci\": il programma è terminato (uscita %d)" % self.programma.returncode)
+        if self.programma.returncode != 0:
+            raise Fallito("dopo \"&Esci\" il programma esce con %d" % self.programma.returncode)
+        self.passo("\"&Esci\": il programma è terminato (uscita 0)")
         self.ok("dati.txt = %r (%d byte)" % (RIGA_ZERI, len(RIGA_ZERI)))
 
 

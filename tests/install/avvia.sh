@@ -4,6 +4,7 @@
 # inside it.
 #   avvia.sh BUILD_DIR
 . "$(dirname "$0")/comune.sh"
+schermo_privato
 pre=$PROVA/prefisso
 cmake --install "$1" --prefix "$pre" >"$PROVA/log" || { cat "$PROVA/log" >&2; exit 1; }
 casa=$PROVA/casa
@@ -37,8 +38,25 @@ dopo=$(cd "$dati" && stat -c '%n %Y' dati.txt appunti.txt && md5sum dati.txt app
 [ "$prima" = "$dopo" ] || sbaglia "file dell'utente cambiati"
 [ "$(cat "$PROVA/altrove/Help.htm")" = vecchio ] || sbaglia "toccato il file di un'altra installazione"
 
-# Without its installed files the launcher says where it looked and starts nothing.
-mv "$pre/share/ponderino" "$pre/share/via"
-cwd=$(avvia "$pre/bin/ponderino-avvia" HOME="$casa")
-case $cwd in "non partito: "*share/ponderino*) ;; *) sbaglia "senza share/ponderino: $cwd" ;; esac
+# Where it cannot start the program the launcher says why, ends with a non-zero
+# status and starts nothing: without its installed files or the program, without
+# HOME, with a file where the working folder goes.
+mkdir -p "$PROVA/file"
+touch "$PROVA/file/ponderino"
+while IFS='|' read -r sposta ambiente atteso; do
+    [ -z "$sposta" ] || mv "$pre/$sposta" "$pre/$sposta.via"
+    stato=0
+    (cd / && env -i PATH=/usr/bin:/bin DISPLAY="$SCHERMO" $ambiente timeout 20 "$pre/bin/ponderino-avvia") \
+        >/dev/null 2>"$PROVA/rifiuto" || stato=$?
+    [ -z "$sposta" ] || mv "$pre/$sposta.via" "$pre/$sposta"
+    case $stato:$(cat "$PROVA/rifiuto") in
+        1:"ponderino-avvia: $atteso") ;;
+        *) sbaglia "$atteso: uscita $stato, $(cat "$PROVA/rifiuto")" ;;
+    esac
+done <<EOF
+share/ponderino|HOME=$casa|cartella dei file di Ponderino non trovata: $pre/bin/../share/ponderino
+bin/ponderino|HOME=$casa|programma non trovato: $pre/bin/ponderino
+||né XDG_DATA_HOME né HOME sono impostate
+|XDG_DATA_HOME=$PROVA/file|impossibile creare la cartella di lavoro $PROVA/file/ponderino
+EOF
 fine

@@ -24,23 +24,42 @@ controlla_albero() {
     [ -x "$1/bin/ponderino" ] && [ -x "$1/bin/ponderino-avvia" ] || sbaglia "programmi non eseguibili"
 }
 
+# schermo_privato: starts a private X server (Xvfb) for avvia, its display in
+# SCHERMO; call it before the first avvia. Without Xvfb or xdotool the test is
+# skipped (77).
+SCHERMO=
+schermo_privato() {
+    command -v Xvfb >/dev/null && command -v xdotool >/dev/null ||
+        { echo "SKIPPED: manca Xvfb o xdotool (pacchetti xvfb, xdotool)"; exit 77; }
+    Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$PROVA/schermo" >/dev/null 2>&1 &
+    XVFB=$!
+    trap 'kill "$XVFB" 2>/dev/null; rm -rf "$PROVA"' EXIT
+    for _ in $(seq 100); do [ -s "$PROVA/schermo" ] && break; sleep 0.1; done
+    SCHERMO=:$(head -n 1 "$PROVA/schermo")
+}
+
 # avvia LANCIATORE VAR=VALORE...: runs the launcher from / in a clean environment,
-# waits until it has become the program, prints the program's working directory
-# and ends the program.
+# waits until the program's window "PONDERINO" is mapped in the private X server
+# (a start that crashes or cannot load its libraries never gets there), prints the
+# program's working directory and ends the program.
 avvia() {
-    local lanciatore=$1 pid exe=""
+    local lanciatore=$1 pid cwd=""
     shift
-    (cd / && exec env -i PATH=/usr/bin:/bin QT_QPA_PLATFORM=offscreen "$@" "$lanciatore" \
+    (cd / && exec env -i PATH=/usr/bin:/bin DISPLAY="$SCHERMO" QT_QPA_PLATFORM=xcb "$@" "$lanciatore" \
         2>"$PROVA/avvia.err" >/dev/null) &
     pid=$!
-    for _ in $(seq 100); do
-        exe=$(readlink "/proc/$pid/exe") || break
-        case $exe in */ponderino) readlink "/proc/$pid/cwd"; break ;; esac
+    for _ in $(seq 200); do
+        readlink "/proc/$pid/exe" >/dev/null || break  # ended
+        if DISPLAY=$SCHERMO xdotool search --all --onlyvisible --pid "$pid" --name '^PONDERINO$' \
+            >/dev/null 2>&1; then
+            cwd=$(readlink "/proc/$pid/cwd")
+            break
+        fi
         sleep 0.1
     done
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
-    case $exe in */ponderino) ;; *) echo "non partito: $(cat "$PROVA/avvia.err")" ;; esac
+    echo "${cwd:-non partito: $(cat "$PROVA/avvia.err")}"
 }
 
 # controlla_cartella CARTELLA CONDIVISI: a link in CARTELLA to each file of CONDIVISI.

@@ -13,8 +13,12 @@
 #   cups-privato.sh stop DIR    stops that cupsd (only the one whose pid it
 #                               wrote in DIR) and waits for it to end.
 #
-# Exit status 77 means this machine cannot run it (not root, or cupsd, lpadmin
-# or lpstat missing); the reason is on standard error.
+# It runs for any user, as CUPS's own test suite runs it: started by an
+# ordinary user, cupsd and its filters run as that user; started by root, cupsd
+# hands the filters to user lp, as it will not run them as root.
+#
+# Exit status 77 means this machine cannot run it (cupsd, lpadmin, lpstat or
+# pdftopdf missing); the reason is on standard error.
 set -euo pipefail
 
 comando=${1:-}
@@ -58,10 +62,6 @@ case "$comando" in
     ;;
 esac
 
-if [ "$(id -u)" -ne 0 ]; then
-  echo "serve root per avviare un cupsd privato" >&2
-  exit 77
-fi
 for programma in /usr/sbin/cupsd /usr/sbin/lpadmin lpstat; do
   if ! command -v "$programma" >/dev/null 2>&1; then
     echo "manca $programma (pacchetti cups-daemon e cups-client)" >&2
@@ -77,20 +77,26 @@ mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
 ferma
 
-# The filters run as user lp: every folder on the way to the output file must
-# be reachable by it, and the output folder writable.
-p="$dir"
-while [ "$p" != "/" ]; do
-  case "$p" in
-    /tmp/*) chmod o+x "$p" 2>/dev/null || true ;;
-  esac
-  p=$(dirname "$p")
-done
+utente=$(id -un)
+gruppo=$(id -gn)
+if [ "$(id -u)" -eq 0 ]; then
+  utente=lp
+  gruppo=lp
+  # The filters run as user lp: every folder on the way to the output file must
+  # be reachable by it, and the output folder writable.
+  p="$dir"
+  while [ "$p" != "/" ]; do
+    case "$p" in
+      /tmp/*) chmod o+x "$p" 2>/dev/null || true ;;
+    esac
+    p=$(dirname "$p")
+  done
+fi
 
 mkdir -p "$dir/conf/ppd" "$dir/spool/tmp" "$dir/cache" "$dir/stato" "$dir/log" "$dir/uscita"
 chmod 0755 "$dir" "$dir/conf" "$dir/conf/ppd"
 chmod 0710 "$dir/spool"
-chown root:lp "$dir/spool" "$dir/cache" "$dir/stato" 2>/dev/null || true
+[ "$(id -u)" -ne 0 ] || chown root:lp "$dir/spool" "$dir/cache" "$dir/stato"
 chmod 1777 "$dir/spool/tmp" "$dir/uscita"
 chmod 0775 "$dir/cache" "$dir/stato"
 
@@ -130,9 +136,9 @@ StateDir $dir/stato
 AccessLog $dir/log/access_log
 ErrorLog $dir/log/error_log
 PageLog $dir/log/page_log
-SystemGroup root
-User lp
-Group lp
+SystemGroup $(id -gn)
+User $utente
+Group $gruppo
 EOF
 
 # A PDF printer that passes the document on as it comes from pdftopdf, so the

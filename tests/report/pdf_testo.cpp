@@ -149,22 +149,63 @@ std::vector<RigaLetta> righeLette(const std::vector<Pagina>& pagine) {
     return righe;
 }
 
-std::string testoVisibile(const RigaStampa& riga) {
-    std::string grezzo;
-    for (const Voce& v : riga) {
-        if (v.giunzione == Giunzione::ProssimaZona) grezzo += ' ';
-        grezzo += v.testo;
-    }
-    std::string r;
-    for (char c : grezzo) {
-        if (c == ' ') {
-            if (!r.empty() && r.back() != ' ') r += ' ';
-        } else {
-            r += c;
-        }
-    }
-    if (!r.empty() && r.back() == ' ') r.pop_back();
+std::vector<std::string> riepilogoLetto(const std::string& data, const std::vector<std::string>& misure,
+                                        const std::vector<std::string>& risultati) {
+    const auto con = [](std::string testo, const std::string& valore) {
+        return valore.empty() ? testo : testo + " " + valore;
+    };
+    std::vector<std::string> r = {
+        "", "", "", "Programma per la determinazione del proprio peso corporeo", "", "data " + data, "",
+        con("nome", misure.at(0)), con("eta'", misure.at(1)), con("peso", misure.at(2)),
+        con("larghezza spalle", misure.at(3)), con("circonfer torace", misure.at(4)),
+        con("circonfer vita", misure.at(5)), con("altezza", misure.at(6)), "", "",
+        "In base ai dati inseriti riassumo i risultati ottenuti", std::string(54, '_'), ""};
+    const char* frasi[] = {
+        "In base al metodo di Lorentz l'indice risultante e' :",
+        "In base al metodo di Bertheam il peso ideale e'di Kg:",
+        "In base al metodo di Gautrelet il peso ideale e'di Kg:",
+        "In base al metodo di Enrhart il peso ideale e'di Kg:",
+        "In base al metodo di VanDerVael il peso ideale e'di Kg:",
+        "In base al metodo di Broca il peso ideale e' di Kg:",
+        "In base al metodo di Perrault il peso ideale e' di Kg:",
+        "In base al metodo del B.M.I. l'indice risultante e':",
+    };
+    for (int i = 0; i < 8; ++i) r.insert(r.end(), {con(frasi[i], risultati.at(i)), "", ""});
+    r.insert(r.end(), {
+        "Attenzione i calcoli descritti sono derivati da letture di testi adeguati o da ricerche fatte su internet",
+        "sono solo dati indicativi e in ogni caso NON SOSTITUISCONO il giusto rapporto con il proprio medico",
+        "di fiducia.",
+        "Per cui l'autore declina qualsiasi responsabilita' derivata dal cattivo uso di queste informazioni"});
     return r;
+}
+
+std::vector<std::string> riepilogoEsempio(char d) {
+    const std::string s(1, d);
+    return riepilogoLetto("08/12/2026", {"Mario Rossi", "30", "70", "45", "95", "80", "175"},
+                          {"0" + s + "98", "75", "71" + s + "5", "69" + s + "2", "68" + s + "7", "75",
+                           "77" + s + "7", "22" + s + "8"});
+}
+
+void controllaRighe(const std::vector<RigaLetta>& righe, const std::vector<std::string>& attese,
+                    double altezzaRiga) {
+    ASSERT_EQ(attese.size(), righeRiepilogo);
+    std::vector<std::size_t> piene;
+    for (std::size_t i = 0; i < attese.size(); ++i)
+        if (!attese[i].empty()) piene.push_back(i);
+    ASSERT_EQ(righe.size(), piene.size());
+    double tolleranza = 0.3;  // points
+    if (altezzaRiga == 0) {
+        ASSERT_EQ(piene[2], 7u);
+        ASSERT_EQ(piene[3], 8u);
+        altezzaRiga = righe[3].y - righe[2].y;
+        ASSERT_GT(altezzaRiga, 5.0);
+        tolleranza = 0.05 * altezzaRiga;
+    }
+    for (std::size_t k = 0; k < piene.size(); ++k) {
+        EXPECT_EQ(righe[k].testo, attese[piene[k]]) << "riga " << piene[k] + 1;
+        EXPECT_NEAR(righe[k].y - righe[0].y, double(piene[k] - piene[0]) * altezzaRiga, tolleranza)
+            << "riga " << piene[k] + 1;
+    }
 }
 
 Immagine paginaInGrigio(const std::filesystem::path& file, int pagina) {

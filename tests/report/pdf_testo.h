@@ -44,9 +44,21 @@ struct RigaLetta {
 // The words of each page grouped by their top edge, top to bottom.
 std::vector<RigaLetta> righeLette(const std::vector<Pagina>& pagine);
 
-// What a reader sees of a printed line: its items' texts, an item at a new
-// zone after a space, every run of blanks as one space, no blanks at the ends.
-std::string testoVisibile(const RigaStampa& riga);
+// The printed summary as a reader sees its 47 lines ("" for an empty one), written
+// out here apart from the program's own layout: the date, the seven field texts
+// and the eight results as they stand on the sheet.
+std::vector<std::string> riepilogoLetto(const std::string& data, const std::vector<std::string>& misure,
+                                        const std::vector<std::string>& risultati);
+// The sample subject, Mario Rossi (30, 70, 45, 95, 80, 175), confirmed and printed
+// on 8 December 2026, with the decimal separator his results were written with.
+std::vector<std::string> riepilogoEsempio(char decimale);
+
+// Fails the calling test unless the printed lines are the non-empty ones of
+// `attese`, in order, each the right number of line heights (within 0.3 points)
+// below the first. altezzaRiga 0: measured between "nome" and "eta'" (within 5%),
+// as a queue may scale the page.
+void controllaRighe(const std::vector<RigaLetta>& righe, const std::vector<std::string>& attese,
+                    double altezzaRiga = 0);
 
 // One page rendered in grey levels (0 black .. 255 white), one pixel per point.
 struct Immagine {

@@ -12,6 +12,7 @@
 #include <QPdfWriter>
 #include <QPrinter>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -71,33 +72,31 @@ const Parola* parola(const RigaLetta& riga, const std::string& testo) {
 }
 
 TEST_F(SuPdf, RiepilogoRigaPerRigaConLeZone) {
-    const fs::path dati = dir / "dati.txt";
-    scriviRisultati(dati, confermati);
-    const fs::path pdf = dir / "riepilogo.pdf";
-    auto stampante = stampantePdf(pdf, QPageSize::A4);
-    const Misure mis = misureInPunti(*stampante);
-    stampaRiepilogo(mario, dati, ottoDicembre, *stampante);
-    stampante.reset();
-
-    EXPECT_NE(esegui("pdffonts " + tra_apici(pdf)).find("LiberationSans"), std::string::npos)
-        << "il carattere Arial non diventa Liberation Sans";
-
-    const auto pagine = leggiPdf(pdf);
-    ASSERT_EQ(pagine.size(), 1u);
-    const auto righe = righeLette(pagine);
-    const auto documento = documentoRiepilogo(mario, leggiRisultati(dati), ottoDicembre);
-
-    // Every line that shows something, in order, one line height apart
-    // counting the empty lines between them.
+    // The results as written under each regional setting; the last file stays for the zones.
+    std::vector<RigaLetta> righe;
     std::vector<std::size_t> piene;
-    for (std::size_t i = 0; i < documento.size(); ++i)
-        if (!testoVisibile(documento[i]).empty()) piene.push_back(i);
-    ASSERT_EQ(righe.size(), piene.size());
-    for (std::size_t k = 0; k < piene.size(); ++k) {
-        EXPECT_EQ(righe[k].testo, testoVisibile(documento[piene[k]])) << "riga " << piene[k] + 1;
-        EXPECT_NEAR(righe[k].y - righe[0].y, double(piene[k] - piene[0]) * mis.riga, 0.3)
-            << "riga " << piene[k] + 1;
+    Misure mis{};
+    for (const char decimale : {'.', ','}) {
+        SCOPED_TRACE(decimale);
+        const fs::path dati = dir / "dati.txt";
+        RigaRisultati scritti = confermati;
+        for (std::string& v : scritti) std::replace(v.begin(), v.end(), ',', decimale);
+        scriviRisultati(dati, scritti);
+        const fs::path pdf = dir / "riepilogo.pdf";
+        auto stampante = stampantePdf(pdf, QPageSize::A4);
+        mis = misureInPunti(*stampante);
+        stampaRiepilogo(mario, dati, ottoDicembre, *stampante);
+        stampante.reset();
+
+        EXPECT_NE(esegui("pdffonts " + tra_apici(pdf)).find("LiberationSans"), std::string::npos)
+            << "il carattere Arial non diventa Liberation Sans";
+        const auto pagine = leggiPdf(pdf);
+        ASSERT_EQ(pagine.size(), 1u);
+        righe = righeLette(pagine);
+        controllaRighe(righe, riepilogoEsempio(decimale), mis.riga);
     }
+    for (std::size_t i = 0; i < righeRiepilogo; ++i)
+        if (!riepilogoEsempio(',')[i].empty()) piene.push_back(i);
 
     // Lines that begin with a visible character begin at the left margin.
     for (std::size_t indice : {5u, 7u, 13u, 19u, 40u}) {

@@ -7,6 +7,8 @@
 
 #include <QRandomGenerator>
 
+#include <set>
+
 #ifndef _WIN32
 #include <sys/resource.h>
 #include <unistd.h>
@@ -30,10 +32,8 @@ protected:
         for (const auto& [campo, testo] : valori) campo->setText(testo);
         return f;
     }
-    // The results file is the new content or the old one, never anything else.
-    void controllaFile(const std::string& nuovo) {
-        const std::string adesso = leggiFile(dati());
-        EXPECT_TRUE(adesso == nuovo || adesso == vecchio) << "dati.txt: " << adesso;
+    // No temporary file is left beside the results file.
+    void nessunAvanzo() {
         for (const auto& voce : std::filesystem::directory_iterator(cartella()))
             EXPECT_EQ(voce.path().filename().string().find("dati.txt."), std::string::npos)
                 << "leftover " << voce.path();
@@ -109,18 +109,21 @@ TEST_F(GuastiTest, CartellaEFileNonScrivibili) {
              return discoPieno();
          }},
     };
+    std::set<std::string> saltate;
     for (const Scrittura& g : guasti) {
         for (Comando comando : {Comando::Conferma, Comando::Pulisci, Comando::Esci}) {
             SCOPED_TRACE(std::string(g.descrizione) + " / comando " + std::to_string(int(comando)));
             registro() = Registro{};
             std::filesystem::remove_all(dati());
             if (!g.prepara(cartella())) {
-                std::cout << "[ SALTATO  ] " << g.descrizione << ": not possible for this user\n";
+                saltate.insert(g.descrizione);
                 modo(dati(), 0644);
                 continue;
             }
             Form2* f = compilata();
             const bool eraCartella = std::filesystem::is_directory(dati());
+            const bool cera = std::filesystem::is_regular_file(dati());
+            const std::string prima = cera ? leggiFile(dati()) : "";
             clic(comando == Comando::Conferma ? f->Command4
                  : comando == Comando::Pulisci ? f->Command8
                                                : f->Command9);
@@ -137,7 +140,7 @@ TEST_F(GuastiTest, CartellaEFileNonScrivibili) {
                 else
                     EXPECT_EQ(adesso, zeri);
                 EXPECT_EQ(std::filesystem::status(dati()).permissions(), std::filesystem::perms(0666));
-                controllaFile(adesso);
+                nessunAvanzo();
                 chiudiTutto();
                 continue;
             }
@@ -146,14 +149,13 @@ TEST_F(GuastiTest, CartellaEFileNonScrivibili) {
             EXPECT_TRUE(testo.contains("dati.txt")) << testo.toStdString();
             EXPECT_TRUE(testo.startsWith("Impossibile")) << testo.toStdString();
             EXPECT_EQ(esistente<form4>(), nullptr);
-            if (eraCartella) {
-                EXPECT_TRUE(std::filesystem::is_directory(dati()));
-            } else if (!std::filesystem::exists(dati())) {
-                controllaFile("");
-            } else {
-                EXPECT_EQ(leggiFile(dati()), vecchio);
-                controllaFile(vecchio);
+            // The results file as it was before the command, byte for byte, or still absent.
+            EXPECT_EQ(std::filesystem::is_directory(dati()), eraCartella);
+            EXPECT_EQ(std::filesystem::is_regular_file(dati()), cera);
+            if (cera) {
+                EXPECT_EQ(leggiFile(dati()), prima);
             }
+            nessunAvanzo();
             if (comando != Comando::Pulisci) {
                 EXPECT_EQ(f->nome->text(), "Lia");
             }
@@ -161,6 +163,9 @@ TEST_F(GuastiTest, CartellaEFileNonScrivibili) {
             chiudiTutto();
         }
     }
+#ifndef _WIN32  // on Windows those rows do not exist
+    if (!saltate.empty()) GTEST_SKIP() << "not possible for this user: " << ::testing::PrintToString(saltate);
+#endif
 }
 
 // ---------------------------------------------------------------------------------------

@@ -1,0 +1,124 @@
+#pragma once
+// The designs of the six windows as plain tables in twips: the Qt windows are built
+// from them, and the web edition reads them as written out by ponderino_finestre_js.
+// No Qt here.
+
+#include <array>
+#include <span>
+
+#include "core/metodi.h"
+
+namespace ponderino {
+
+// 15 twips make one logical pixel; Qt's high-DPI scaling does the rest.
+constexpr int pixel(int twips) { return (twips + 7) / 15; }
+
+// Fonts as the design names them, with their size in points and weight.
+struct Carattere {
+    const char* nome;
+    double punti;
+    bool grassetto;
+};
+
+// The fonts the windows use, by face, size in points and weight ("b": bold).
+inline constexpr Carattere sans825{"MS Sans Serif", 8.25, false};
+inline constexpr Carattere sans825b{"MS Sans Serif", 8.25, true};
+inline constexpr Carattere sans975b{"MS Sans Serif", 9.75, true};
+inline constexpr Carattere sans12b{"MS Sans Serif", 12, true};
+inline constexpr Carattere sans135b{"MS Sans Serif", 13.5, true};
+inline constexpr Carattere sans18{"MS Sans Serif", 18, false};
+inline constexpr Carattere arial9b{"Arial", 9, true};
+// A control that shows no text of its own.
+inline constexpr Carattere nessuno{nullptr, 0, false};
+
+// An RGB colour of the design, or the platform's usual colour for that kind of control.
+struct Colore {
+    int r = -1, g = -1, b = -1;
+    constexpr bool sistema() const { return r < 0; }
+};
+inline constexpr Colore sistema{};
+
+// The colours of the design.
+inline constexpr Colore nero{0, 0, 0}, bianco{255, 255, 255}, verde{0, 255, 0}, blu{0, 0, 255},
+    blu_notte{0, 0, 128}, teal{0, 128, 128}, marrone{128, 64, 0}, giallino{255, 255, 128},
+    giallo_chiaro{255, 255, 192};
+
+enum class Tipo {
+    Pannello,   // picture box: a coloured panel or picture frame that may hold controls
+    Etichetta,  // label
+    Casella,    // single-line editable text box
+    Pulsante,   // push button with an access key
+    Immagine,   // a picture without a window of its own, clickable
+};
+
+enum class Allinea { Sinistra, Centro };
+
+// One control of a window's design. Left and Top are measured from the inner top-left
+// corner of the container; the container is named, or empty for the window itself.
+// Within a container the rows stand in stacking order: the first is in front.
+struct Controllo {
+    const char* nome;
+    Tipo tipo;
+    const char* contenitore;
+    int left, top, width, height;  // twips
+    const char* testo;             // caption, initial text, or picture resource
+    Carattere carattere;
+    Colore sfondo;
+    Colore colore;
+    Allinea allinea;
+    int tabIndex;  // -1: none
+};
+
+// The window itself.
+struct ProgettoFinestra {
+    const char* didascalia;
+    int larghezza, altezza;  // client area, twips
+    int left, top;           // client area from the screen's corner; -1: centred
+    Carattere carattere;
+    Colore sfondo;
+    Colore colore;
+    const char* icona;     // resource, or nullptr
+    const char* immagine;  // background picture resource, or nullptr
+    bool persistenza;      // drawing persistence when created
+};
+
+// A whole window: its design, its controls and the lines its load step prints.
+struct TabellaFinestra {
+    const char* nome;  // the window's name: "Form1", "Form2", "form7", ...
+    ProgettoFinestra progetto;
+    std::span<const Controllo> controlli;
+    std::span<const char* const> righe;
+    const char* affiancato;  // the panel whose picture repeats across it as a wallpaper, or nullptr
+};
+
+extern const TabellaFinestra tabellaForm1, tabellaForm2, tabellaForm7, tabellaForm5, tabellaForm3,
+    tabellaForm4;
+
+// The six windows in the order above.
+extern const std::array<const TabellaFinestra*, 6> tabelleFinestre;
+
+// The method bar of the calculation screen: every button runs the same procedure
+// with its own row.
+struct RigaMetodo {
+    const char* pulsante;  // the button's control name
+    MetodoCalcolo metodo;
+    const char* nome;      // put into metodo
+    const char* unita;     // put into Text5
+    const char* immagine;  // formula picture file
+    bool svuotaUnita;      // empties Text5 first
+    bool persistenza;      // switches drawing persistence on
+};
+extern const std::array<RigaMetodo, 8> metodiForm2;
+
+// The measurement guides: the picture shown for a while, then the one left behind.
+struct RigaGuida {
+    const char* pulsante;
+    const char* guida;
+    const char* neutra;
+};
+extern const std::array<RigaGuida, 3> guideForm2;
+
+// The picture the formula box shows after the data are cleared.
+inline constexpr const char* immaginePulisci = "gray.bmp";
+
+}  // namespace ponderino
