@@ -6,6 +6,8 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QImageReader>
+#include <QLocale>
+#include <QPointer>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -14,6 +16,13 @@
 #include <QStylePainter>
 
 #include <algorithm>
+#include <chrono>
+#include <string>
+
+#include "core/sostituisci.h"
+#include "report/stampa.h"
+#include "screens/mostra.h"
+#include "screens/piattaforma.h"
 
 namespace ponderino {
 
@@ -203,6 +212,71 @@ void Finestra::costruisci(const ProgettoFinestra& progetto, std::span<const Cont
 void Finestra::costruisci(const TabellaFinestra& tabella) {
     costruisci(tabella.progetto, tabella.controlli);
     if (tabella.affiancato) controllo<Riquadro>(QString::fromUtf8(tabella.affiancato))->setAffiancata(true);
+    for (const NomeAccessibile& n : nomiAccessibili)
+        if (qstrcmp(n.finestra, tabella.nome) == 0)
+            controlli_.value(QString::fromUtf8(n.controllo))->setAccessibleName(QString::fromUtf8(n.nome));
+    // Every button and clickable picture runs its command's steps; one without a
+    // command has none.
+    const char* const finestra = tabella.nome;
+    for (const Controllo& c : tabella.controlli) {
+        const std::string nome = c.nome;
+        const auto esegui = [this, finestra, nome] {
+            const Ingresso in = ingresso();
+            applica(procedura(finestra, nome, in), in);
+        };
+        if (auto* b = controllo<QPushButton>(QString::fromUtf8(c.nome)))
+            connect(b, &QPushButton::clicked, this, esegui);
+        else if (auto* i = controllo<Cliccabile>(QString::fromUtf8(c.nome)))
+            connect(i, &Cliccabile::clicked, this, esegui);
+    }
+}
+
+ImpostazioniRegionali impostazioniRegionali() {
+    const QLocale locale = QLocale::system();
+    return ImpostazioniRegionali{locale.decimalPoint().toStdString(), locale.groupSeparator().toStdString()};
+}
+
+Ingresso Finestra::ingresso() const {
+    const QDate oggi = piattaforma().oggi();
+    return Ingresso{{}, impostazioniRegionali(), DataStampa{oggi.day(), oggi.month(), oggi.year()}};
+}
+
+void Finestra::applica(const std::vector<Passo>& passi, const Ingresso& in) {
+    // The window may be closed from its frame while a step waits.
+    const QPointer<Finestra> io(this);
+    const auto testo = [](const std::string& s) { return QString::fromStdString(s); };
+    for (auto p = passi.begin(); p != passi.end() && io; ++p) {
+        try {
+            switch (p->azione) {
+            case Azione::Testo: controllo<QLineEdit>(testo(p->controllo))->setText(testo(p->valore)); break;
+            case Azione::Immagine: {
+                Riquadro* r = controllo<Riquadro>(testo(p->controllo));
+                r->setImmagine(caricaFileImmagine(testo(p->valore)));
+                r->setOrigine(testo(p->valore));
+                break;
+            }
+            case Azione::Stampa: stampa(testo(p->valore)); break;
+            case Azione::Persistenza: setPersistenza(true); break;
+            case Azione::Messaggio: mostraMessaggio(this, testo(p->valore)); break;
+            case Azione::Salva: sostituisciFile("dati.txt", p->valore); break;
+            case Azione::Riepilogo: stampaRiepilogo(in.dati, "dati.txt", in.oggi, in.regionali); break;
+            case Azione::Mostra:
+                // A window that cannot be made leaves everything as it was.
+                try {
+                    mostraFinestra(p->valore);
+                } catch (...) {
+                }
+                break;
+            case Azione::Attendi: piattaforma().attendi(std::chrono::milliseconds(std::stoi(p->valore))); break;
+            case Azione::Fine: piattaforma().terminaProgramma(); return;
+            }
+        } catch (const std::exception& e) {
+            if (io) mostraMessaggio(this, QString::fromUtf8(e.what()));
+            if (std::any_of(p, passi.end(), [](const Passo& x) { return x.azione == Azione::Fine; }))
+                piattaforma().terminaProgramma();
+            return;
+        }
+    }
 }
 
 QWidget* Finestra::crea(const Controllo& c, std::span<const Controllo> tutti) {

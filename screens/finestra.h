@@ -15,6 +15,7 @@
 #include <span>
 #include <stdexcept>
 
+#include "screens/procedure.h"
 #include "screens/tabelle.h"
 
 namespace ponderino {
@@ -28,6 +29,9 @@ class ErroreImmagine : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// The decimal and grouping characters of the user's regional settings.
+ImpostazioniRegionali impostazioniRegionali();
 
 // Sets up the application for the windows: Fusion style, the program's name and font.
 void preparaApplicazione();
@@ -92,6 +96,11 @@ public:
     virtual void carica() {}
     // Places the window where its design puts it.
     void posiziona();
+    // What a command of this window reads when it runs: nothing but the date and the
+    // regional settings, but for the calculation screen's measures.
+    virtual Ingresso ingresso() const;
+    // Applies the steps of a command to this window, its storage and its printer.
+    void applica(const std::vector<Passo>& passi, const Ingresso& ingresso);
 
 protected:
     Finestra();

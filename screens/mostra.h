@@ -6,6 +6,8 @@
 
 #include <QPointer>
 
+#include <string_view>
+
 namespace ponderino {
 
 template <class F>
@@ -35,5 +37,8 @@ F* mostra() {
     finestra->activateWindow();
     return finestra.data();
 }
+
+// The same for a window known by its name ("Form1", "Form2", "form7", "Form5", "Form3", "form4").
+void mostraFinestra(std::string_view nome);
 
 }  // namespace ponderino

@@ -188,6 +188,49 @@ constinit const std::array<RigaGuida, 3> guideForm2{{
     {"Command11", "vita.bmp", "grayne2.bmp"},
 }};
 
+// clang-format off
+constinit const std::array<RigaComando, 13> comandi{{
+    {"Form1", "Command1",  Comando::Mostra,   "form7"},
+    {"Form1", "Command2",  Comando::Mostra,   "Form2"},
+    {"Form1", "Command3",  Comando::Termina,  nullptr},
+    {"Form1", "Image1",    Comando::Mostra,   "Form5"},
+    {"form7", "Command1",  Comando::Mostra,   "Form1"},
+    {"Form5", "Label5",    Comando::Mostra,   "Form1"},
+    {"Form3", "Command1",  Comando::Mostra,   "Form2"},
+    {"form4", "Command1",  Comando::Mostra,   "Form2"},
+    {"Form2", "Command2",  Comando::Mostra,   "Form3"},
+    {"Form2", "Command4",  Comando::Conferma, "form4"},
+    {"Form2", "Command8",  Comando::Pulisci,  nullptr},
+    {"Form2", "Command9",  Comando::Esci,     nullptr},
+    {"Form2", "Command10", Comando::Stampa,   nullptr},
+}};
+// clang-format on
+
+constinit const std::array<NomeAccessibile, 9> nomiAccessibili{{
+    {"Form1", "Picture2", "Ponderino, il calcolo del peso ideale"},
+    {"Form1", "Image1", "Autore"},
+    {"Form2", "kgp", "Risultato"},
+    {"Form2", "metodo", "Metodo"},
+    {"Form2", "formula", "Formula del metodo"},
+    {"Form2", "help1", "Guida alle misure"},
+    {"Form2", "Command1", "Come misurare la larghezza delle spalle"},
+    {"Form2", "Command3", "Come misurare la circonferenza del torace"},
+    {"Form2", "Command11", "Come misurare la circonferenza della vita"},
+}};
+
+constinit const std::array<RigaCampo, 7> righeCampi{{
+    {"Label2(0)", "nome", nullptr},
+    {"Label2(1)", "eta", "Text4(5)"},
+    {"Label2(2)", "peso", "Text4(0)"},
+    {"Label2(3)", "spalle", "Text4(1)"},
+    {"Label2(4)", "torace", "Text4(2)"},
+    {"Label2(5)", "vita", "Text4(3)"},
+    {"Label2(6)", "alt", "Text4(4)"},
+}};
+
+constinit const std::array<const char*, 9> svuotaPulisci{"vita", "torace", "nome", "eta", "alt",
+                                                         "peso", "spalle", "kgp",  "metodo"};
+
 constinit const TabellaFinestra tabellaForm1{"Form1", progetto1, controlli1, {}, "Picture1"};
 constinit const TabellaFinestra tabellaForm2{"Form2", progetto2, controlli2, {}, nullptr};
 constinit const TabellaFinestra tabellaForm7{"form7", progetto7, controlli7, testo7, nullptr};

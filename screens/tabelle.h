@@ -122,3 +122,47 @@ extern const std::array<RigaGuida, 3> guideForm2;
 inline constexpr const char* immaginePulisci = "gray.bmp";
 
 }  // namespace ponderino
+
+namespace ponderino {
+
+// What a control's click does, beside the method bar and the guides above.
+enum class Comando {
+    Mostra,    // shows the window named in `finestraMostrata`
+    Termina,   // ends the program
+    Conferma,  // stores the eight results, then shows the info screen
+    Pulisci,   // empties the screen for a new subject
+    Esci,      // stores the zero line and ends the program
+    Stampa,    // prints the summary
+};
+struct RigaComando {
+    const char* finestra;
+    const char* controllo;
+    Comando comando;
+    const char* finestraMostrata;  // Mostra, Conferma: the window shown
+};
+extern const std::array<RigaComando, 13> comandi;
+
+// Names a screen reader speaks where a control shows no words of its own.
+struct NomeAccessibile {
+    const char* finestra;
+    const char* controllo;
+    const char* nome;
+};
+extern const std::array<NomeAccessibile, 9> nomiAccessibili;
+
+// The calculation screen's measure rows: each field with the label that names it and
+// the unit box beside it (nullptr: none). Top to bottom.
+struct RigaCampo {
+    const char* etichetta;
+    const char* campo;
+    const char* unita;
+};
+extern const std::array<RigaCampo, 7> righeCampi;
+
+// The boxes "Pulisci" empties, in the order it empties them.
+extern const std::array<const char*, 9> svuotaPulisci;
+
+// How long a guide picture stays in the guide box, in milliseconds.
+inline constexpr int durataGuidaMs = 1000;
+
+}  // namespace ponderino

@@ -6,10 +6,6 @@
 #include "core/misure.h"
 #include "screens/finestra.h"
 
-#include <chrono>
-#include <string_view>
-#include <vector>
-
 namespace ponderino {
 
 class Form2 : public Finestra {
@@ -34,22 +30,8 @@ public:
     // The seven measures as typed, taken when a command runs.
     DatiSoggetto leggiDati() const;
 
-    // How long a guide picture stays in the guide box.
-    static constexpr std::chrono::milliseconds durataGuida{1000};
-
-private:
-    void eseguiMetodo(const RigaMetodo& p);
-    void eseguiGuida(const RigaGuida& g);
-    void conferma();
-    void pulisci();
-    void esci();
-    void stampaRiepilogo();
-    // Prints "Mancano i dati " for each listed field that is empty, then tells the user.
-    void percorsoDatiMancanti(const std::vector<std::string_view>& campi);
-    QLineEdit* campo(std::string_view nomeCampo) const;
+    // The measures, the regional settings and today's date, as a command reads them.
+    Ingresso ingresso() const override;
 };
-
-// The decimal and grouping characters of the user's regional settings.
-ImpostazioniRegionali impostazioniRegionali();
 
 }  // namespace ponderino

@@ -4,12 +4,13 @@
 #include "screens/mostra.h"
 #include "screens/start/Form1.h"
 
+#include <string_view>
+
 namespace ponderino {
 
 form7::form7() {
     costruisci(tabellaForm7);
     Command1 = controllo<QPushButton>("Command1");
-    connect(Command1, &QPushButton::clicked, this, [] { mostra<Form1>(); });
 }
 
 void form7::carica() {
@@ -24,13 +25,11 @@ Form5::Form5() {
     Label4 = controllo<Cliccabile>("Label4");
     Label5 = controllo<Cliccabile>("Label5");
     Label5->setCursor(Qt::PointingHandCursor);
-    connect(Label5, &Cliccabile::clicked, this, [] { mostra<Form1>(); });
 }
 
 Form3::Form3() {
     costruisci(tabellaForm3);
     Command1 = controllo<QPushButton>("Command1");
-    connect(Command1, &QPushButton::clicked, this, [] { mostra<Form2>(); });
 }
 
 void Form3::carica() {
@@ -41,9 +40,17 @@ void Form3::carica() {
 form4::form4() {
     costruisci(tabellaForm4);
     Command1 = controllo<QPushButton>("Command1");
-    connect(Command1, &QPushButton::clicked, this, [] { mostra<Form2>(); });
 }
 
 void form4::carica() { setPersistenza(true); }
+
+void mostraFinestra(std::string_view nome) {
+    if (nome == "Form1") mostra<Form1>();
+    else if (nome == "Form2") mostra<Form2>();
+    else if (nome == "form7") mostra<form7>();
+    else if (nome == "Form5") mostra<Form5>();
+    else if (nome == "Form3") mostra<Form3>();
+    else if (nome == "form4") mostra<form4>();
+}
 
 }  // namespace ponderino

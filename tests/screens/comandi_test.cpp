@@ -333,7 +333,7 @@ TEST_F(GuideTest, LaGuidaRestaDuranteLAttesaPoiLasciaLaNeutra) {
         EXPECT_EQ(f->help1->origine(), neutra);
     }
     EXPECT_EQ(registro().attese.size(), 3u);
-    EXPECT_EQ(registro().attese[0], Form2::durataGuida);
+    EXPECT_EQ(registro().attese[0], std::chrono::milliseconds(durataGuidaMs));
     EXPECT_TRUE(registro().messaggi.empty());
 }
 
