@@ -40,6 +40,10 @@ using RigaStampa = std::vector<Voce>;
 inline constexpr std::size_t righeRiepilogo = 47;
 // Print zones begin every this many columns from the left edge.
 inline constexpr int colonneZona = 14;
+// A column is the summary font's average character width. Liberation Sans (Arial's
+// metric twin) declares it as 1208 of its 2048 units to the em; the desktop reads it
+// from the font, the web page, which cannot read a font's tables, takes it from here.
+inline constexpr double carattereMedioEm = 1208.0 / 2048.0;
 
 // Where a next-zone item starts when the current position is x: the first
 // multiple of larghezzaZona strictly right of x (a label that ends exactly on a

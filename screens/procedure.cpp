@@ -12,14 +12,14 @@ namespace ponderino {
 namespace {
 
 const RigaMetodo* rigaMetodo(std::string_view finestra, std::string_view controllo) {
-    if (finestra != tabellaForm2.nome) return nullptr;
+    if (finestra != "Form2") return nullptr;
     for (const RigaMetodo& m : metodiForm2)
         if (controllo == m.pulsante) return &m;
     return nullptr;
 }
 
 const RigaGuida* rigaGuida(std::string_view finestra, std::string_view controllo) {
-    if (finestra != tabellaForm2.nome) return nullptr;
+    if (finestra != "Form2") return nullptr;
     for (const RigaGuida& g : guideForm2)
         if (controllo == g.pulsante) return &g;
     return nullptr;

@@ -23,7 +23,7 @@ fi
 # drive; npm (with node) only where no node and npm are there already, whatever
 # package brought them.
 if [ "${1:-}" = web ]; then
-  pacchetti+=(emscripten chromium)
+  pacchetti+=(emscripten esbuild bc pngquant chromium)
   command -v node >/dev/null && command -v npm >/dev/null || pacchetti+=(nodejs npm)
 fi
 

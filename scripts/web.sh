@@ -3,9 +3,11 @@
 # (file://) and from any static web server, then its tests in Debian's chromium.
 #   1. the host tools, built for this machine in build/: the window tables written out
 #      as finestre.js, and the native side of the core parity test;
-#   2. the calculation core compiled to WebAssembly with Debian's emscripten, embedded
+#   2. the calculation core and the commands' steps compiled to WebAssembly with Debian's emscripten, embedded
 #      with its glue in one script, ponderino-core.js;
-#   3. the page (web/), the SVG drawings (disegni/) and Help.htm beside them;
+#   3. the page (web/: its modules bundled by esbuild into ponderino.js), the SVG
+#      drawings (disegni/), the home-screen icons (icone/), Help.htm, and the service
+#      worker with this build's list of files;
 #   4. npm ci in tests/web (puppeteer-core and axe-core as the lock file pins them),
 #      then every tests/web/*.test.mjs with node's test runner.
 set -euo pipefail
@@ -17,26 +19,60 @@ inizio=$(date +%s)
 bash scripts/deps.sh web
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target ponderino_finestre_js ponderino_parita -j "$(nproc)"
+cmake --build "$build" --target ponderino_finestre_js ponderino_parita ponderino_rasterizza -j "$(nproc)"
 
 rm -rf "$web"
-mkdir -p "$web/disegni"
+mkdir -p "$web/disegni" "$web/icone"
 "$build/ponderino_finestre_js" "$web/finestre.js"
 
 # Debian's emscripten runs its JavaScript tools with the machine's node, which finds
 # Debian's acorn only through NODE_PATH. No eval in the glue, so that the page's
 # Content-Security-Policy needs no 'unsafe-eval'; no file system, which the page
-# does not use; built for size (-Oz, the small allocator): a quarter smaller than -O2,
-# and a method still takes well under a millisecond.
-NODE_PATH=/usr/share/nodejs em++ -std=c++20 -Oz -fexceptions -ffp-contract=off -Wall -Wextra -Wpedantic -I. --bind \
+# does not use; built for size (-Oz, link-time optimisation, the small allocator): a
+# third smaller than -O2, and a method still takes well under a millisecond. The windows' tables and the
+# commands' steps are those of the browser edition.
+NODE_PATH=/usr/share/nodejs em++ -std=c++20 -Oz -flto -fexceptions -ffp-contract=off -Wall -Wextra -Wpedantic -I. --bind \
+  -DPONDERINO_EDIZIONE_WEB \
   -s MALLOC=emmalloc -s MODULARIZE=1 -s EXPORT_NAME=PonderinoCore -s SINGLE_FILE=1 -s ENVIRONMENT=web,node \
   -s DYNAMIC_EXECUTION=0 -s FILESYSTEM=0 -s ALLOW_MEMORY_GROWTH=1 \
-  core/web/nucleo.cpp core/misure.cpp core/metodi.cpp core/risultati.cpp core/notazione_c.cpp \
-  core/sostituisci_posix.cpp report/riepilogo.cpp -o "$web/ponderino-core.js"
+  web/nucleo/nucleo.cpp core/misure.cpp core/metodi.cpp core/risultati.cpp core/notazione_c.cpp \
+  core/sostituisci_posix.cpp report/riepilogo.cpp screens/procedure.cpp screens/tabelle.cpp \
+  -o "$web/ponderino-core.js"
 
-cp web/* "$web/"
+# The page's modules, bundled into one classic script, so that index.html opens from
+# disk as well as from a server; minified, since every byte is fetched before the
+# first window (the modules in web/moduli/ are the readable source).
+esbuild web/moduli/avvio.mjs --bundle --minify --format=iife --target=es2020 --charset=utf8 \
+  --legal-comments=none --log-level=warning --outfile="$web/ponderino.js"
+
+cp web/index.html web/stile.css web/manifest.webmanifest "$web/"
 cp assets/*.svg "$web/disegni/"
 cp assets/Help.htm "$web/"
+
+# Home-screen icons from the window icon, centred on a square of the theme colour
+# inside the middle 80 % that a maskable icon may be cut to, so that one drawing serves
+# every use; quantised to a palette, a fifth of the bytes.
+icona() {  # <scale> <out.svg>: the icon (135 x 112) centred on a 512 px square
+  local s=$1
+  { printf '<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink" width="512" height="512" viewBox="0 0 512 512">\n'
+    printf '<rect width="512" height="512" fill="#008080"/>\n<g transform="translate(%s %s) scale(%s)">\n' \
+      "$(echo "(512 - 135 * $s) / 2" | bc -l)" "$(echo "(512 - 112 * $s) / 2" | bc -l)" "$s"
+    sed '1,2d;$d' assets/icona.svg
+    printf '</g>\n</svg>\n'; } > "$2"
+}
+icone=$(mktemp -d)
+icona 2.3 "$icone/icona.svg"
+for n in apple-touch-icon:180 icona-192:192 icona-512:512; do
+  QT_QPA_PLATFORM=offscreen "$build/assets/ponderino_rasterizza" "$icone/icona.svg" "$icone/${n%:*}.png" "${n#*:}" "${n#*:}"
+  pngquant --quality=60-90 --speed 1 --strip --output "$web/icone/${n%:*}.png" "$icone/${n%:*}.png"
+done
+rm -r "$icone"
+
+# The service worker keeps every file of this build in a cache named after their content.
+elenco=$(cd "$web" && find . -type f ! -name sw.js | sed 's|^\./||' | LC_ALL=C sort)
+versione=$(cd "$web" && echo "$elenco" | xargs sha256sum | sha256sum | cut -c1-16)
+file=$(echo "$elenco" | sed "s/.*/'&'/" | paste -sd, | sed 's/,/, /g')
+sed -e "s|@VERSIONE@|$versione|" -e "s|@FILE@|$file|" web/sw.js > "$web/sw.js"
 
 (cd tests/web && npm ci --no-audit --no-fund --ignore-scripts)
 PONDERINO_WEB="$web" PONDERINO_PARITA="$build/tests/web/ponderino_parita" PONDERINO_BUILD="$build" \

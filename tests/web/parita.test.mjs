@@ -101,11 +101,13 @@ test('the WebAssembly core gives what the native core gives', async () => {
   let falliti = 0;
   elenco.forEach(([dec, rag, ...resto], i) => {
     const dati = Object.fromEntries(campi.map((c, k) => [c, resto[k]]));
-    const riga = core.rigaRisultati(dati, dec, rag);
-    const s = core.riepilogo(dati, resto[7], 9, 12, 2026, dec, rag);
+    const passi = (controllo) => core.procedura('Form2', controllo, dati, dec, rag, 9, 12, 2026);
+    const kgp = (controllo) => passi(controllo).find((p) => p.azione === 'Testo' && p.controllo === 'kgp')?.valore ?? null;
+    const salva = passi('Command4')[0];
+    const s = core.riepilogo(dati, resto[7], 9, 12, 2026, dec, rag, (t) => t.length, 10);
     const web = {
-      r: [0, 1, 2, 3, 4, 5, 6, 7].map((m) => core.calcola(m, dati, dec, rag).testo ?? null),
-      l: riga.ok ? riga.riga : null,
+      r: ['lorent', 'Command12', 'Command5', 'Command6', 'Command14', 'Command13', 'Command15', 'Command7'].map(kgp),
+      l: salva.azione === 'Salva' ? salva.valore : null,
       s: s.ok ? s.righe : s.errore,
     };
     if (!web.r.some((t) => t !== null)) ++falliti;

@@ -1,5 +1,6 @@
 // The native side of the core parity test (parita.test.mjs): reads subjects from
-// standard input and prints, one JSON line each, what the web core gives for them.
+// standard input and prints, one JSON line each, what the web core gives for them:
+// each method's result, the line the confirmation stores, and the summary placed.
 // A subject is ten fields separated by 0x1F and ended by 0x1E: decimal separator,
 // grouping, the seven measure texts, and a results-file content for the summary.
 #include <cstdio>
@@ -8,9 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "core/metodi.h"
 #include "core/risultati.h"
 #include "report/riepilogo.h"
+#include "screens/procedure.h"
+#include "screens/tabelle.h"
 
 using namespace ponderino;
 
@@ -33,37 +35,53 @@ std::string json(const std::string& t) {
     return s + '"';
 }
 
-// {"r": [8 results or null], "l": line or null, "s": summary lines or the error}
+// The width of a text as the parity test measures it: its UTF-16 code units.
+double unita16(const std::string& t) {
+    double n = 0;
+    for (const unsigned char c : t) n += (c & 0xC0) != 0x80 ? 1 : 0;  // one per code point
+    for (const unsigned char c : t) n += c >= 0xF0 ? 1 : 0;            // two for those past U+FFFF
+    return n;
+}
+
+std::string numero(double x) {
+    char b[32];
+    std::snprintf(b, sizeof b, "%.17g", x);
+    return b;
+}
+
+// What the text box named `controllo` is given by the steps, or null.
+std::string testoDi(const std::vector<Passo>& passi, const std::string& controllo) {
+    for (const Passo& p : passi)
+        if (p.azione == Azione::Testo && p.controllo == controllo) return json(p.valore);
+    return "null";
+}
+
+// {"r": [8 results or null], "l": stored line or null, "s": summary lines or the error}
 std::string esiti(const std::vector<std::string>& f) {
-    const ImpostazioniRegionali r{f[0], f[1]};
-    const DatiSoggetto d{f[2], f[3], f[4], f[5], f[6], f[7], f[8]};
+    const Ingresso in{{f[2], f[3], f[4], f[5], f[6], f[7], f[8]}, {f[0], f[1]}, {9, 12, 2026}};
     std::string o = "{\"r\":[";
-    for (const MetodoCalcolo m : tuttiIMetodi) {
-        if (m != MetodoCalcolo::Lorentz) o += ',';
-        try {
-            o += json(testoRisultato(calcolaMetodo(m, d, r), r));
-        } catch (const ErroreDati&) {
-            o += "null";
-        }
+    for (std::size_t i = 0; i < metodiForm2.size(); ++i) {
+        const std::vector<Passo> passi = procedura("Form2", metodiForm2[i].pulsante, in);
+        o += (i ? "," : "") + testoDi(passi, "kgp");
     }
     o += "],\"l\":";
-    try {
-        o += json(lineaRisultati(calcolaRisultati(d, r)));
-    } catch (const ErroreDati&) {
-        o += "null";
-    }
+    const std::vector<Passo> conferma = procedura("Form2", "Command4", in);
+    o += conferma.front().azione == Azione::Salva ? json(conferma.front().valore) : "null";
     o += ",\"s\":";
     const auto valori = valoriRisultati(f[9]);
     if (!valori) return o + json(erroreContenuto("dati.txt").what()) + "}";
+    const double zona = colonneZona * carattereMedioEm * 10;
     o += '[';
     bool primaRiga = true;
-    for (const RigaStampa& riga : documentoRiepilogo(d, *valori, {9, 12, 2026}, r)) {
+    for (const RigaStampa& riga : documentoRiepilogo(in.dati, *valori, in.oggi, in.regionali)) {
         o += primaRiga ? "[" : ",[";
         primaRiga = false;
-        for (std::size_t i = 0; i < riga.size(); ++i)
-            o += std::string(i ? "," : "") + "{\"zona\":" +
-                 (riga[i].giunzione == Giunzione::ProssimaZona ? "true" : "false") +
-                 ",\"testo\":" + json(riga[i].testo) + "}";
+        double x = 0;
+        for (std::size_t i = 0; i < riga.size(); ++i) {
+            if (riga[i].giunzione == Giunzione::ProssimaZona) x = inizioZonaSeguente(x, zona);
+            o += std::string(i ? "," : "") + "{\"testo\":" + json(riga[i].testo) + ",\"x\":" + numero(x) + "}";
+            x += unita16(riga[i].testo);
+        }
         o += ']';
     }
     return o + "]}";
