@@ -41,18 +41,22 @@ export function ordineDiTab(controlli, prende) {
   return fuoco.concat(controlli.filter((c) => !prende(c))).map((c) => c.nome);
 }
 
-// The access key of a caption: the character after a single "&", in lower case.
-export function tastoRapido(testo) {
-  const m = /&([^&])/.exec(testo || '');
-  return m ? m[1].toLowerCase() : null;
+// The caption in three pieces around its access key, the character after the first
+// single "&"; "&&" is a plain "&".
+export function pezziDidascalia(testo) {
+  const t = testo || '';
+  const piano = (s) => s.replace(/&&/g, '&');
+  for (let i = 0; i < t.length - 1; ++i) {
+    if (t[i] !== '&') continue;
+    if (t[i + 1] === '&') { ++i; continue; }
+    return [piano(t.slice(0, i)), t[i + 1], piano(t.slice(i + 2))];
+  }
+  return [piano(t), '', ''];
 }
 
-// The caption in three pieces around its access key; "&&" is a plain "&".
-export function pezziDidascalia(testo) {
-  const piano = (t) => t.replace(/&&/g, '&');
-  const i = (testo || '').search(/&[^&]/);
-  if (i < 0) return [piano(testo || ''), '', ''];
-  return [piano(testo.slice(0, i)), testo[i + 1], piano(testo.slice(i + 2))];
+// The access key of a caption, in lower case, or null.
+export function tastoRapido(testo) {
+  return pezziDidascalia(testo)[1].toLowerCase() || null;
 }
 
 // The access keys a key press asks for, or none. Elsewhere Alt (with or without Shift)
