@@ -1,11 +1,12 @@
 // Replacing the results file on Linux and other POSIX systems.
 #include "core/sostituisci.h"
 
+#include "core/risultati.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <string>
 
@@ -15,7 +16,25 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Writes all of `contenuto` to fd; gives 0 or the error number.
+// Names a save tries for its temporary file before it gives up: a save of another
+// thread may hold one, a process that died with our number may have left one.
+constexpr int tentativiNome = 100;
+
+[[noreturn]] void rifiuta(const fs::path& file, int codice, const std::string& motivo) {
+    throw ErroreFile("Impossibile scrivere il file " + testoPercorso(file) + ": " + motivo, file, codice);
+}
+
+// Whatever the folder allows, only a regular file is written: opening a FIFO may
+// wait for good, and a socket or a device is no place for the results.
+[[noreturn]] void nonRegolare(const fs::path& file, mode_t modo) {
+    rifiuta(file, EINVAL,
+            S_ISFIFO(modo) ? "è una pipe con nome" : S_ISSOCK(modo) ? "è un socket" : "è un dispositivo");
+}
+
+// fsync, where special files that cannot be synced count as synced. Gives 0 or the error number.
+int sincronizza(int fd) { return ::fsync(fd) != 0 && errno != EINVAL ? errno : 0; }
+
+// Writes all of `contenuto` to fd and flushes it; gives 0 or the error number.
 int scriviTutto(int fd, std::string_view contenuto) {
     const char* dati = contenuto.data();
     std::size_t resto = contenuto.size();
@@ -28,43 +47,65 @@ int scriviTutto(int fd, std::string_view contenuto) {
         dati += scritti;
         resto -= static_cast<std::size_t>(scritti);
     }
-    return ::fsync(fd) != 0 && errno != EINVAL ? errno : 0;
+    return sincronizza(fd);
 }
 
-// Reads what the file holds now, to put it back should an in-place write fail;
-// a file that cannot be read whole is not written.
-std::string vecchioContenuto(const fs::path& file, const fs::path& destinazione) {
-    std::string testo;
-    const int fd = ::open(destinazione.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) scritturaFallita(file, errno);
-    char blocco[4096];
-    ssize_t n;
-    while ((n = ::read(fd, blocco, sizeof blocco)) != 0) {
-        if (n > 0) testo.append(blocco, static_cast<std::size_t>(n));
-        else if (errno != EINTR) {
-            const int codice = errno;
-            ::close(fd);
-            scritturaFallita(file, codice);
-        }
+// Writes `contenuto` over the start of the file and flushes it; then, with `taglia`,
+// cuts the file to that length and flushes again. Until the cut the file holds the
+// new bytes over the old ones, never fewer bytes than before. Gives 0 or the error number.
+int scriviDaCapo(int fd, std::string_view contenuto, bool taglia) {
+    for (std::size_t fatti = 0; fatti < contenuto.size();) {
+        const ssize_t n =
+            ::pwrite(fd, contenuto.data() + fatti, contenuto.size() - fatti, static_cast<off_t>(fatti));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return n < 0 ? errno : EIO;
+        fatti += static_cast<std::size_t>(n);
     }
-    ::close(fd);
-    return testo;
+    if (const int codice = sincronizza(fd)) return codice;
+    if (!taglia) return 0;
+    if (::ftruncate(fd, static_cast<off_t>(contenuto.size())) != 0) return errno;
+    return sincronizza(fd);
+}
+
+// Reads the whole file from its start, to put it back should an in-place write fail;
+// gives 0 or the error number.
+int leggiTutto(int fd, std::string& testo) {
+    char blocco[4096];
+    for (ssize_t n; (n = ::pread(fd, blocco, sizeof blocco, static_cast<off_t>(testo.size()))) != 0;) {
+        if (n > 0) testo.append(blocco, static_cast<std::size_t>(n));
+        else if (errno != EINTR) return errno;
+    }
+    return 0;
 }
 
 // The write in place, for a folder that takes no temporary file. Mode and owner
-// stay as they are, since the file itself is kept.
+// stay as they are, since the file itself is kept. The open never waits, and what
+// it finds must still be a regular file: a FIFO may have taken its place meanwhile.
 void scriviSulPosto(const fs::path& file, const fs::path& destinazione, std::string_view contenuto) {
-    const std::string prima = vecchioContenuto(file, destinazione);
-    const int fd = ::open(destinazione.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    const int fd = ::open(destinazione.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) scritturaFallita(file, errno);
-    const int codice = scriviTutto(fd, contenuto);
+    struct stat stato {};
+    std::string prima;
+    const int lettura = ::fstat(fd, &stato) != 0 ? errno : S_ISREG(stato.st_mode) ? leggiTutto(fd, prima) : 0;
+    if (lettura != 0 || !S_ISREG(stato.st_mode)) {
+        ::close(fd);
+        if (lettura != 0) scritturaFallita(file, lettura);
+        nonRegolare(file, stato.st_mode);
+    }
+
+    int codice = scriviDaCapo(fd, contenuto, prima.size() > contenuto.size());
     if (codice != 0) {
-        const bool rimesso =
-            ::ftruncate(fd, 0) == 0 && ::lseek(fd, 0, SEEK_SET) == 0 && scriviTutto(fd, prima) == 0;
+        const bool rimesso = scriviDaCapo(fd, prima, true) == 0;
         ::close(fd);
         scritturaFallita(file, codice, !rimesso);
     }
-    if (::close(fd) != 0) scritturaFallita(file, errno);
+    if (::close(fd) == 0) return;
+    // The descriptor is gone all the same; the old bytes go back through another one.
+    codice = errno;
+    const int diNuovo = ::open(destinazione.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const bool rimesso = diNuovo >= 0 && scriviDaCapo(diNuovo, prima, true) == 0;
+    const bool chiuso = diNuovo >= 0 && ::close(diNuovo) == 0;
+    scritturaFallita(file, codice, !(rimesso && chiuso));
 }
 
 }  // namespace
@@ -82,6 +123,7 @@ void sostituisciFile(const fs::path& file, std::string_view contenuto) {
     bool esiste = false;
     if (::stat(destinazione.c_str(), &stato) == 0) {
         if (S_ISDIR(stato.st_mode)) scritturaFallita(file, EISDIR);
+        if (!S_ISREG(stato.st_mode)) nonRegolare(file, stato.st_mode);
         // A read-only file is kept, not replaced. The mode bits decide it for
         // every user, the system's own check for the rest (the file belongs to
         // someone else, a read-only file system).
@@ -92,17 +134,24 @@ void sostituisciFile(const fs::path& file, std::string_view contenuto) {
         scritturaFallita(file, errno);
     }
 
-    static std::atomic<unsigned> contatore{0};
     const fs::path cartella = destinazione.parent_path();
     const std::string prefisso = "." + destinazione.filename().string() + "." + std::to_string(::getpid()) + ".";
     fs::path temporaneo;
     int fd = -1;
-    for (int tentativo = 0; fd < 0; ++tentativo) {
-        temporaneo = cartella / (prefisso + std::to_string(contatore++) + ".tmp");
-        fd = ::open(temporaneo.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || (errno == EEXIST && tentativo < 100)) continue;
-        if (esiste && errno != ENOENT && errno != ENOTDIR) return scriviSulPosto(file, destinazione, contenuto);
-        scritturaFallita(file, errno);
+    for (int tentativo = 0;; ++tentativo) {
+        temporaneo = cartella / (prefisso + std::to_string(tentativo) + ".tmp");
+        // Open to its owner only until it takes the old file's permissions, so that
+        // it is never more open than the file it replaces; a first dati.txt gets
+        // 0666 less the umask, as any new file.
+        fd = ::open(temporaneo.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, esiste ? 0600 : 0666);
+        if (fd >= 0) break;
+        const int codice = errno;
+        if (codice == EEXIST && tentativo < tentativiNome) continue;
+        if (codice == EEXIST) rifiuta(file, codice, "troppi file temporanei nella cartella");
+        // Only a folder that takes no new file leaves the write in place as the one
+        // way; a full disk, a quota or a fault refuses, the old file untouched.
+        if (esiste && (codice == EACCES || codice == EPERM)) return scriviSulPosto(file, destinazione, contenuto);
+        scritturaFallita(file, codice);
     }
 
     auto abbandona = [&](int codice) {
@@ -111,7 +160,8 @@ void sostituisciFile(const fs::path& file, std::string_view contenuto) {
         scritturaFallita(file, codice);
     };
 
-    if (esiste) (void)::fchmod(fd, stato.st_mode & 07777);  // the old file's permissions
+    // The old file's permissions; where they cannot be kept, nothing is replaced.
+    if (esiste && ::fchmod(fd, stato.st_mode & 07777) != 0) abbandona(errno);
     if (const int codice = scriviTutto(fd, contenuto)) abbandona(codice);
     const int chiusura = ::close(fd);
     fd = -1;

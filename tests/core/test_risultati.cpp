@@ -3,17 +3,30 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <fcntl.h>
+#include <grp.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <pwd.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
 
+#include <bit>
+#include <cstddef>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <random>
 #include <set>
 #include <sstream>
@@ -70,6 +83,113 @@ TEST(CalcolaRisultati, UnSoloGuastoFermaTutto) {
     EXPECT_EQ(calcolaRisultati(senzaNome, regionaliItaliane), calcolaRisultati(esempio, regionaliItaliane));
 }
 
+// What a save says: its ErroreFile's message, or that it succeeded.
+std::string esito(const std::function<void()>& scrittura) {
+    try {
+        scrittura();
+    } catch (const ErroreFile& e) {
+        return e.what();
+    }
+    return "nessun errore";
+}
+
+#ifdef _WIN32
+std::string nelFiglio(bool, const std::function<std::string()>& prova) { return prova(); }
+#else
+// A system call that fails with `codice` from now on in this process (a seccomp
+// filter), or with no code kills it; with `argomento`, only when that argument has
+// the bit `bit` or, with no bit, equals `uguale`. No call, no fault.
+struct Guasto {
+    long chiamata = -1;
+    int codice = 0, argomento = -1;
+    std::uint32_t bit = 0, uguale = 0;
+};
+
+bool guasta(const Guasto& g) {
+    if (g.chiamata < 0) return true;
+    const std::uint32_t numero = offsetof(seccomp_data, nr);
+    // The argument's low half; with no argument, the call number once more, which matches.
+    const std::uint32_t dove = g.argomento < 0 ? numero
+                                               : std::uint32_t(offsetof(seccomp_data, args) + 8 * g.argomento +
+                                                               (std::endian::native == std::endian::big ? 4 : 0));
+    const std::uint32_t atteso = g.argomento < 0 ? std::uint32_t(g.chiamata) : g.bit ? g.bit : g.uguale;
+    sock_filter filtro[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, numero),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, std::uint32_t(g.chiamata), 0, 3),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, dove),
+        BPF_JUMP(BPF_JMP | (g.bit ? BPF_JSET : BPF_JEQ) | BPF_K, atteso, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, g.codice == 0 ? SECCOMP_RET_KILL_PROCESS
+                                                 : SECCOMP_RET_ERRNO | (std::uint32_t(g.codice) & SECCOMP_RET_DATA)),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    const sock_fprog programma{static_cast<unsigned short>(std::size(filtro)), filtro};
+    return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &programma) == 0;
+}
+
+// Puts a tmpfs of 64 KiB and 16 inodes over the working folder, in a mount namespace
+// of the calling process (with a user namespace of its own for an ordinary user).
+// Gives "" or why it could not.
+std::string tmpfsPiccolo() {
+    const std::string qui = fs::current_path().string();
+    const uid_t utente = geteuid();
+    const gid_t gruppo = getegid();
+    if (unshare(CLONE_NEWNS) != 0) {
+        // A process that changed its user is not dumpable, and may not write its own maps.
+        prctl(PR_SET_DUMPABLE, 1, 0, 0, 0);
+        if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) return "unshare: "s + std::strerror(errno);
+        std::ofstream("/proc/self/setgroups") << "deny";
+        std::ofstream("/proc/self/uid_map") << "0 " << utente << " 1";
+        std::ofstream("/proc/self/gid_map") << "0 " << gruppo << " 1";
+    }
+    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount("ponderino", qui.c_str(), "tmpfs", 0, "size=64k,nr_inodes=16") != 0 || chdir(qui.c_str()) != 0)
+        return "mount: "s + std::strerror(errno);
+    return "";
+}
+
+// Runs `prova` in a child process and gives back the text it returns, or "segnale N"
+// when the child was killed. The superuser's child runs as nobody, who is given the
+// folder and all in it, so that permissions count as for any user; with `chiusa` the
+// folder takes no new file meanwhile. A child still there after ten seconds (a save
+// that waits for good) is ended by SIGALRM.
+std::string nelFiglio(bool chiusa, const std::function<std::string()>& prova) {
+    const passwd* nessuno = getpwnam("nobody");
+    const bool radice = geteuid() == 0;
+    if (radice) {
+        EXPECT_NE(nessuno, nullptr);
+        if (nessuno == nullptr) return "";
+        EXPECT_EQ(lchown(".", nessuno->pw_uid, nessuno->pw_gid), 0);
+        for (const auto& voce : fs::directory_iterator("."))
+            EXPECT_EQ(lchown(voce.path().c_str(), nessuno->pw_uid, nessuno->pw_gid), 0);
+    }
+    int tubo[2];
+    EXPECT_EQ(pipe(tubo), 0);
+    const pid_t figlio = fork();
+    if (figlio == 0) {
+        close(tubo[0]);
+        if (radice && (setgroups(0, nullptr) != 0 || setgid(nessuno->pw_gid) != 0 || setuid(nessuno->pw_uid) != 0))
+            _exit(3);
+        if (chiusa) chmod(".", 0555);
+        const rlimit senzaCore{0, 0};
+        setrlimit(RLIMIT_CORE, &senzaCore);
+        alarm(10);
+        const std::string testo = prova();
+        _exit(write(tubo[1], testo.data(), testo.size()) == ssize_t(testo.size()) ? 0 : 2);
+    }
+    close(tubo[1]);
+    std::string testo;
+    char blocco[256];
+    for (ssize_t n; (n = read(tubo[0], blocco, sizeof blocco)) > 0;) testo.append(blocco, std::size_t(n));
+    close(tubo[0]);
+    int stato = 0;
+    EXPECT_EQ(waitpid(figlio, &stato, 0), figlio);
+    if (chiusa) chmod(".", 0755);
+    if (WIFSIGNALED(stato)) return "segnale " + std::to_string(WTERMSIG(stato));
+    EXPECT_TRUE(WIFEXITED(stato) && WEXITSTATUS(stato) == 0) << stato;
+    return testo;
+}
+#endif
+
 // Each test works in a folder of its own, as the program does in its working directory.
 class FileRisultati : public testing::Test {
 protected:
@@ -100,16 +220,14 @@ protected:
         for (const auto& voce : fs::directory_iterator(cartella_)) nomi.insert(testoPercorso(voce.path().filename()));
         return nomi;
     }
-    // Runs a write that must fail, and checks the old file and the folder are untouched.
-    void scritturaRifiutata(const std::function<void()>& scrittura, const std::string& messaggio) {
+    // Runs a write that must fail, here or, with `chiusa` given, nelFiglio; and checks
+    // the old file and the folder are untouched.
+    void scritturaRifiutata(const std::function<void()>& scrittura, const std::string& messaggio,
+                            std::optional<bool> chiusa = std::nullopt) {
         const auto primaVoci = voci();
         const std::string prima = fs::is_regular_file("dati.txt") ? contenuto("dati.txt") : "";
-        try {
-            scrittura();
-            ADD_FAILURE() << "the write succeeded";
-        } catch (const ErroreFile& e) {
-            EXPECT_EQ(e.what(), messaggio);
-        }
+        const auto prova = [&] { return esito(scrittura); };
+        EXPECT_EQ(chiusa ? nelFiglio(*chiusa, prova) : prova(), messaggio);
         EXPECT_EQ(voci(), primaVoci);
         if (fs::is_regular_file("dati.txt")) {
             EXPECT_EQ(contenuto("dati.txt"), prima);
@@ -144,24 +262,73 @@ TEST_F(FileRisultati, SostituisceMantenendoIPermessiEIlCollegamento) {
     EXPECT_EQ(contenuto("vero.txt"), byteZeri);
     EXPECT_EQ(fs::status("vero.txt").permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    // A first dati.txt: 0666 less the umask, as any new file.
+    for (const auto& [maschera, modo] : {std::pair<mode_t, mode_t>{022, 0644}, {077, 0600}, {0, 0666}}) {
+        fs::remove("nuovo.txt");
+        const mode_t prima = umask(maschera);
+        scriviZeri("nuovo.txt");
+        umask(prima);
+        struct stat stato {};
+        EXPECT_EQ(stat("nuovo.txt", &stato) == 0 ? stato.st_mode & 07777 : 1, modo) << std::oct << maschera;
+    }
 }
 #endif
 
-TEST_F(FileRisultati, UnaCartellaDiNomeDatiTxtNonVieneToccata) {
+// What stands as dati.txt and is no regular file is refused, whether or not the
+// folder takes new files, and before any open that could wait (a FIFO's).
+TEST_F(FileRisultati, UnDatiTxtCheNonEUnFileNonVieneToccato) {
     fs::create_directory("dati.txt");
     scritturaRifiutata([] { scriviZeri("dati.txt"); }, "Impossibile scrivere il file dati.txt: è una cartella");
     EXPECT_TRUE(fs::is_directory("dati.txt"));
+#ifndef _WIN32
+    const struct {
+        mode_t tipo;
+        std::optional<bool> chiusa;
+        std::string motivo;
+    } casi[] = {
+        {S_IFIFO, std::nullopt, "è una pipe con nome"},
+        {S_IFIFO, true, "è una pipe con nome"},
+        {S_IFSOCK, true, "è un socket"},
+        {S_IFCHR, true, "è un dispositivo"},  // /dev/null's numbers, made by the superuser only
+    };
+    std::string saltate;
+    for (const auto& c : casi) {
+        fs::remove_all("dati.txt");
+        if (mknod("dati.txt", c.tipo | 0666, c.tipo == S_IFCHR ? makedev(1, 3) : 0) != 0) {
+            saltate += c.motivo + ": " + std::strerror(errno) + "; ";
+            continue;
+        }
+        scritturaRifiutata([] { scriviZeri("dati.txt"); }, "Impossibile scrivere il file dati.txt: " + c.motivo,
+                           c.chiusa);
+        struct stat stato {};
+        EXPECT_TRUE(lstat("dati.txt", &stato) == 0 && (stato.st_mode & S_IFMT) == c.tipo) << c.motivo;
+    }
+    if (!saltate.empty()) GTEST_SKIP() << saltate;
+#endif
 }
 
 TEST_F(FileRisultati, UnFileDiSolaLetturaNonVieneSostituito) {
     scrivi("dati.txt", byteEsempio);
     fs::permissions("dati.txt", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     scritturaRifiutata([] { scriviZeri("dati.txt"); }, "Impossibile scrivere il file dati.txt: permesso negato");
+#ifndef _WIN32
+    // Writable by its group but not by its owner, who saves: the system's own check refuses.
+    fs::permissions("dati.txt", fs::perms::owner_read | fs::perms::group_read | fs::perms::group_write);
+    scritturaRifiutata([] { scriviZeri("dati.txt"); }, "Impossibile scrivere il file dati.txt: permesso negato",
+                       false);
+#endif
 }
 
-TEST_F(FileRisultati, UnaCartellaInesistente) {
+TEST_F(FileRisultati, UnaCartellaCheNonPrendeIlFile) {
     scritturaRifiutata([] { scriviZeri("manca/dati.txt"); },
                        "Impossibile scrivere il file manca/dati.txt: file o cartella inesistente");
+#ifndef _WIN32
+    // Every name the temporary file may take is held, by saves that died say.
+    for (int n = 0; n <= 100; ++n)
+        scrivi(".dati.txt." + std::to_string(getpid()) + "." + std::to_string(n) + ".tmp", "");
+    scritturaRifiutata([] { scriviZeri("dati.txt"); },
+                       "Impossibile scrivere il file dati.txt: troppi file temporanei nella cartella");
+#endif
 }
 
 #ifndef _WIN32
@@ -178,68 +345,73 @@ TEST_F(FileRisultati, UnaCartellaDiSolaLettura) {
     EXPECT_EQ(voci(), std::set<std::string>{"dati.txt"});
 }
 
-// A process that may not grow a file beyond a limit stands for a full disk. With the
-// folder open the temporary file's write fails and the old file survives; in a folder
-// that takes no new file dati.txt is written in place, cut off at the limit, and its
-// old content is put back, or the message says it could not be.
+// A process that may not grow a file beyond a limit, a system call made to fail and
+// a small tmpfs filled up stand for a full or failing disk. With the folder open the
+// save refuses and the old file survives, also when no temporary file can be made;
+// in a folder that takes no new file dati.txt is written in place, the new bytes
+// over the old ones, and on a failure the old content is put back, or the message
+// says it could not be.
 TEST_F(FileRisultati, UnDiscoPienoLasciaIlVecchioFile) {
-    const std::string pieno = "Impossibile scrivere il file dati.txt: disco pieno";
+    const std::string inizio = "Impossibile scrivere il file dati.txt: ";
+    const std::string pieno = inizio + "disco pieno", io = inizio + "errore di lettura o scrittura sul disco";
+    const std::string perso = ". Il contenuto precedente non è stato ripristinato";
     const RigaRisultati lunga{"1111111111", "2", "3", "4", "5", "6", "7", "8"};
+    const rlim_t tutto = RLIM_INFINITY;
     const struct {
         bool chiusa;
         rlim_t limite;
         std::string vecchio, messaggio;
+        Guasto guasto{};  // for close, the first descriptor the save opens
+        bool tmpfs = false;
     } casi[] = {
         {false, 0, byteEsempio, pieno},
         {true, 30, byteZeri, pieno},  // between the old size (17) and the new (51)
-        {true, 10, byteEsempio, pieno + ". Il contenuto precedente non è stato ripristinato"},
+        {true, 10, byteEsempio, pieno + perso},
+        {false, tutto, byteEsempio, pieno, {SYS_openat, ENOSPC, 2, O_CREAT}},
+        {false, tutto, byteEsempio, inizio + "spazio disco esaurito per l'utente", {SYS_openat, EDQUOT, 2, O_CREAT}},
+        {false, tutto, byteEsempio, io, {SYS_openat, EIO, 2, O_CREAT}},
+        {false, tutto, byteEsempio, inizio + "troppi file aperti", {SYS_openat, EMFILE, 2, O_CREAT}},
+        {false, tutto, byteEsempio, inizio + "permesso negato", {SYS_fchmod, EPERM}},  // old permissions not kept
+        {true, tutto, byteEsempio, io + perso, {SYS_fsync, EIO}},  // not even the old bytes reach the disk
+        {true, tutto, byteEsempio, io, {SYS_close, EIO, 0}},       // flushed, but the closing fails
+        // Killed at its first write in place: nothing is lost.
+        {true, tutto, byteEsempio, "segnale " + std::to_string(SIGSYS), {SYS_pwrite64, 0}},
+        {false, tutto, byteEsempio, pieno, {}, true},  // no block and no inode left
     };
-    const passwd* nessuno = getpwnam("nobody");
+    std::string saltate;
     for (const auto& c : casi) {
-        SCOPED_TRACE(c.limite);
+        SCOPED_TRACE(c.messaggio + " " + std::to_string(c.limite) + " " + std::to_string(c.guasto.chiamata));
         scrivi("dati.txt", c.vecchio);
         const auto primaVoci = voci();
-        // As an ordinary user (the superuser's child becomes nobody), so that a
-        // read-only folder takes no new file.
-        if (c.chiusa && geteuid() == 0) {
-            ASSERT_NE(nessuno, nullptr);
-            ASSERT_EQ(chown(".", nessuno->pw_uid, nessuno->pw_gid), 0);
-            ASSERT_EQ(chown("dati.txt", nessuno->pw_uid, nessuno->pw_gid), 0);
-        }
-        int tubo[2];
-        ASSERT_EQ(pipe(tubo), 0);
-        const pid_t figlio = fork();
-        ASSERT_GE(figlio, 0);
-        if (figlio == 0) {
-            std::string esito = "nessun errore";
-            if (c.chiusa && geteuid() == 0 && (setgid(nessuno->pw_gid) != 0 || setuid(nessuno->pw_uid) != 0))
-                _exit(3);
-            if (c.chiusa) chmod(".", 0555);
+        const std::string messaggio = nelFiglio(c.chiusa, [&] {
+            if (c.tmpfs) {
+                if (const std::string motivo = tmpfsPiccolo(); !motivo.empty()) return "salta: " + motivo;
+                scrivi("dati.txt", c.vecchio);
+                std::ofstream zavorra("zavorra", std::ios::binary);
+                const std::string blocco(4096, 'z');
+                while (zavorra.write(blocco.data(), blocco.size()).flush()) {}
+                for (int n = 0; std::ofstream("vuoto" + std::to_string(n)); ++n) {}
+            }
             signal(SIGXFSZ, SIG_IGN);
             const rlimit limite{c.limite, c.limite};
             setrlimit(RLIMIT_FSIZE, &limite);
-            try {
-                scriviRisultati("dati.txt", c.limite == 30 ? rigaEsempio : lunga);
-            } catch (const ErroreFile& e) {
-                esito = e.what();
-            }
-            _exit(write(tubo[1], esito.data(), esito.size()) == ssize_t(esito.size()) ? 0 : 2);
+            Guasto guasto = c.guasto;
+            if (guasto.chiamata == SYS_close) close(int(guasto.uguale = std::uint32_t(open("/", O_RDONLY))));
+            if (!guasta(guasto)) return "salta: seccomp: "s + std::strerror(errno);
+            std::string testo = esito([&] { scriviRisultati("dati.txt", c.limite == 30 ? rigaEsempio : lunga); });
+            return c.tmpfs && contenuto("dati.txt") != c.vecchio ? testo + " (dati.txt cambiato)" : testo;
+        });
+        if (messaggio.starts_with("salta: ")) {
+            saltate += messaggio + "; ";
+            continue;
         }
-        close(tubo[1]);
-        std::string messaggio;
-        char blocco[256];
-        for (ssize_t n; (n = read(tubo[0], blocco, sizeof blocco)) > 0;) messaggio.append(blocco, std::size_t(n));
-        close(tubo[0]);
-        int stato = 0;
-        ASSERT_EQ(waitpid(figlio, &stato, 0), figlio);
-        chmod(".", 0755);
-        ASSERT_TRUE(WIFEXITED(stato) && WEXITSTATUS(stato) == 0) << stato;
         EXPECT_EQ(messaggio, c.messaggio);
-        if (c.messaggio == pieno) {
+        if (!c.messaggio.ends_with(perso)) {
             EXPECT_EQ(contenuto("dati.txt"), c.vecchio);
         }
         EXPECT_EQ(voci(), primaVoci);
     }
+    if (!saltate.empty()) GTEST_SKIP() << saltate;
 }
 #else
 // A program that holds dati.txt open without sharing it, as a spreadsheet does; or
