@@ -3,7 +3,8 @@
 #include <version>
 
 // The fallback is chosen by what the library offers, not by platform.
-#if defined(__cpp_lib_to_chars) && __cpp_lib_to_chars >= 201611L
+// PONDERINO_NOTAZIONE_C_STRTOD forces it, so that the native tests run it too.
+#if defined(__cpp_lib_to_chars) && __cpp_lib_to_chars >= 201611L && !defined(PONDERINO_NOTAZIONE_C_STRTOD)
 #define PONDERINO_CHARCONV_DOUBLE 1
 #else
 #define PONDERINO_CHARCONV_DOUBLE 0

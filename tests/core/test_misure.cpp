@@ -35,7 +35,7 @@ TEST(NumeroDaTesto, LeggeINumeriAccettati) {
         {"1\u202F234,5", &francesi, 1234.5}, {"1\u066C234\u066B5", &arabe, 1234.5},
         {"1,7976931348623157E308", it, DBL_MAX},
         {"4,9E-324", it, 4.9406564584124654e-324},    // the smallest subnormal
-        {"0E999999999999999999", it, 0},
+        {"0E999999999999999999", it, 0},         {"1E-9999999999999999999", it, 0},  // beyond a long long
         {"1E22", it, 1e22},       {"1E23", it, 1e23},     {"9007199254740992,5", it, 9007199254740992.0},
         {"123456789012345678901234567890", it, 1.2345678901234568e29},
         {"0,3", it, 0.3},         {"3E-1", it, 0.3},       {"30000000000000000000000E-23", it, 0.3},
@@ -56,7 +56,7 @@ TEST(NumeroDaTesto, UnNumeroTroppoPiccoloDiventaUnoZeroConIlSuoSegno) {
 TEST(NumeroDaTesto, RifiutaCioCheNonENumero) {
     const char* italiani[] = {"", "   ", "\t", "175cm", "1,2,3", "1,2.3", "--1", "+-1", "- 1", "1E", "1E+",
                               "E5", ",", ".", "-", "1 000", "0x10", "inf", "nan", "1e400", "-1,8E308",
-                              "1,5 kg", "(5)", "5-", "\u00BD", "1E2,5", "1\u202F000", "1" "\xE2\x80" "000"};
+                              "1,5 kg", "(5)", "5-", "\u00BD", "1E2,5", "1\u202F000", "1" "\xE2\x80" "000", "175\n"};
     for (const char* t : italiani)
         EXPECT_THROW(numeroDaTesto(t, regionaliItaliane), ErroreDati) << '"' << t << '"';
     EXPECT_THROW(numeroDaTesto(std::string_view("1\0" "2", 3), regionaliItaliane), ErroreDati);
@@ -71,6 +71,7 @@ TEST(NumeroDaTesto, SeparatoriVuotiNonCorrispondonoMai) {
     const ImpostazioniRegionali vuote{"", ""};
     EXPECT_EQ(numeroDaTesto("12", vuote), 12);
     EXPECT_THROW(numeroDaTesto("1,2", vuote), ErroreDati);
+    EXPECT_EQ(numeroDaTesto("1.5", ImpostazioniRegionali{"", "."}), 15);
 }
 
 struct Testo {
@@ -100,6 +101,7 @@ TEST(TestoRisultato, TabellaDegliEsempi) {
         {0.0001, "0,0001", "0,00", "0.00"},
         {0.000123456, "0,000123456", "0,00", "0.00"},
         {-0.00001, "-1E-05", "-1E-", "-1E-"},
+        {1e-10, "1E-10", "1E-1", "1E-1"},
         {1e14, "100000000000000", "1000", "1000"},
         {999999999999999.0, "999999999999999", "9999", "9999"},
         {999999999999999.5, "1E+15", "1E+1", "1E+1"},  // rounds up into exponent form
@@ -123,6 +125,7 @@ TEST(TestoRisultato, TagliaAQuattroCaratteriNonAQuattroByte) {
     EXPECT_EQ(testoRisultato(123.45, arabe), "123\u066B");
     EXPECT_EQ(testoRisultato(0.5, arabe), "0\u066B5");
     EXPECT_EQ(testoRisultato(-0.25, arabe), "-0\u066B2");
+    EXPECT_EQ(testoRisultato(63.456, ImpostazioniRegionali{"\u2396", ""}), "63\u23964");  // three bytes
 }
 
 // The shortest text of a double, written with a decimal comma and grouping,

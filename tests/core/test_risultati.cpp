@@ -495,6 +495,8 @@ TEST_F(FileRisultati, LetturaDiContenutiNonValidi) {
         "inf,0,0,0,0,0,0,0\n",
         "nan,0,0,0,0,0,0,0\n",
         "1e999,0,0,0,0,0,0,0\n",
+        "1e-400,0,0,0,0,0,0,0\n", "1e,0,0,0,0,0,0,0\n",  // too small; an exponent without digits
+        "--1,0,0,0,0,0,0,0\n", "-,0,0,0,0,0,0,0\n",
         "0x1,0,0,0,0,0,0,0\n",
         "0,0,0,0,0,0,0,0" + std::string(100000, '0'),  // the eighth value is cut by the limit
         std::string(1 << 20, '\0'),
