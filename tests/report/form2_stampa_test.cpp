@@ -2,6 +2,7 @@
 // CUPS server's default queue.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 
 #include "core/risultati.h"
@@ -31,8 +32,32 @@ protected:
     int prima = 0;
 };
 
+// A language, and how a bare 2.5 of dati.txt prints under it.
+struct Lingua {
+    const char *nome, *lang, *dueEMezzo;
+};
 
-TEST_F(ClicSuStampaVera, StampaIlRiepilogoELaDataSulloSchermo) {
+void PrintTo(const Lingua& lingua, std::ostream* uscita) { *uscita << lingua.lang; }
+
+class ClicSuStampaInLingua : public ClicSuStampaVera, public testing::WithParamInterface<Lingua> {};
+
+// A program takes its language once, when it starts: each entry runs this test again
+// in a test program of its own started under the entry's language, which prints.
+TEST_P(ClicSuStampaInLingua, StampaIlRiepilogoELaDataSulloSchermo) {
+    const char* lingua = std::getenv("PONDERINO_PROVA_LINGUA");
+    if (lingua == nullptr || std::string(lingua) != GetParam().lang) {
+        const auto* prova = testing::UnitTest::GetInstance()->current_test_info();
+        int stato = 0;
+        const std::string uscita =
+            esegui(std::string("LANG=") + GetParam().lang + " LC_ALL= LC_NUMERIC= PONDERINO_PROVA_LINGUA=" +
+                       GetParam().lang + " " + tra_apici(fs::read_symlink("/proc/self/exe")) + " --gtest_filter=" +
+                       prova->test_suite_name() + "." + prova->name() + " 2>&1",
+                   &stato);
+        ASSERT_EQ(stato, 0) << uscita;
+        if (uscita.find("[  SKIPPED ] 1 test") != std::string::npos) GTEST_SKIP() << uscita;
+        EXPECT_NE(uscita.find("[  PASSED  ] 1 test"), std::string::npos) << uscita;
+        return;
+    }
     scriviRisultati(dati(), confermati);
     Form2* f = apri();
     // Fields changed after the last confirmation print as they stand now.
@@ -53,7 +78,7 @@ TEST_F(ClicSuStampaVera, StampaIlRiepilogoELaDataSulloSchermo) {
     controllaRighe(righeLette(leggiPdf(cups().fileStampato())), atteso);
 
     // A second click prints again and three more lines; the bare numbers of a
-    // hand-edited file print with the user's decimal separator.
+    // hand-edited file print with the decimal separator of the user's language.
     fs::remove(cups().fileStampato());
     std::ofstream(dati(), std::ios::binary) << "0,0,0,0,0,0,0,2.5\r\n";
     oggi = QDate(2027, 3, 1);
@@ -62,11 +87,16 @@ TEST_F(ClicSuStampaVera, StampaIlRiepilogoELaDataSulloSchermo) {
     ASSERT_TRUE(cups().attendiFineStampa()) << "coda: " << cups().lavoriInCoda();
     EXPECT_EQ(cups().lavoriCompletati(), prima + 2);
     std::vector<std::string> risultati(8, "0");
-    risultati[7] = "2" + impostazioniRegionali().decimale + "5";
+    risultati[7] = GetParam().dueEMezzo;
     const auto secondo = riepilogoLetto("01/03/2027", {"Anna Bianchi", "30", "70", "45", "95", "80", ""}, risultati);
     controllaRighe(righeLette(leggiPdf(cups().fileStampato())), secondo);
     EXPECT_EQ(terminazioni, 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Lingue, ClicSuStampaInLingua,
+                         testing::Values(Lingua{"italiano", "it_IT.UTF-8", "2,5"},
+                                         Lingua{"inglese", "en_US.UTF-8", "2.5"}),
+                         [](const auto& lingua) { return std::string(lingua.param.nome); });
 
 TEST_F(ClicSuStampaVera, SenzaDatiTxtUnMessaggioENienteStampato) {
     Form2* f = apri();
