@@ -58,11 +58,19 @@ private:
     ULONGLONG fine_ = GetTickCount64() + 1000;
 };
 
-// The error number of a failure that outlasted the retries: the file stayed in use.
-DWORD inUso(DWORD errore) { return errore == ERROR_ACCESS_DENIED ? ERROR_SHARING_VIOLATION : errore; }
+// The error number of a rename still refused when the retries are over. "Access
+// denied" is what a scanner's brief hold gives too, so it tells nothing by itself:
+// dati.txt made read-only or replaced by a folder meanwhile is named as such, and
+// anything else is a holder that does not share it.
+int rifiutoDurevole(const fs::path& file, DWORD errore) {
+    if (errore != ERROR_ACCESS_DENIED) return numeroErrore(errore);
+    const DWORD ora = GetFileAttributesW(file.c_str());
+    if (ora != INVALID_FILE_ATTRIBUTES && (ora & FILE_ATTRIBUTE_DIRECTORY)) return EISDIR;
+    if (ora != INVALID_FILE_ATTRIBUTES && (ora & FILE_ATTRIBUTE_READONLY)) return EACCES;
+    return EBUSY;
+}
 
-[[noreturn]] void fallitaConNota(const fs::path& file, DWORD errore, const std::string& nota) {
-    const int codice = numeroErrore(errore);
+[[noreturn]] void fallitaConNota(const fs::path& file, int codice, const std::string& nota) {
     throw ErroreFile("Impossibile scrivere il file " + testoPercorso(file) + ": " + motivoErrore(codice) + nota,
                      file, codice);
 }
@@ -85,10 +93,25 @@ DWORD scriviEChiudiQui(HANDLE h, std::string_view contenuto) {
     return FlushFileBuffers(h) ? 0 : GetLastError();
 }
 
+// Reads the whole file from its start, to put it back should the write in place
+// fail; gives 0 or the Windows error. Fewer bytes than the file's size count as a
+// read error: only a whole copy is worth putting back.
+DWORD leggiTutto(HANDLE h, std::string& testo) {
+    LARGE_INTEGER dimensione{};
+    if (!GetFileSizeEx(h, &dimensione)) return GetLastError();
+    char blocco[4096];
+    for (DWORD letti = 0;; testo.append(blocco, letti)) {
+        if (!ReadFile(h, blocco, sizeof blocco, &letti, nullptr)) return GetLastError();
+        if (letti == 0) break;
+    }
+    return testo.size() == static_cast<unsigned long long>(dimensione.QuadPart) ? 0 : ERROR_READ_FAULT;
+}
+
 // The write in place, for a folder that takes no temporary file: the file keeps
-// its attributes and permissions. The new bytes go first and the end of file after
-// them, so the file never stands empty; a failed write puts the old bytes back,
-// and the message says when even that failed.
+// its attributes and permissions. Nothing is written unless the old content has
+// been read whole. The new bytes go first and the end of file after them, so the
+// file never stands empty; a failed write puts the old bytes back, and the message
+// says when even that failed.
 void scriviSulPosto(const fs::path& file, std::string_view contenuto, Pazienza& pazienza) {
     HANDLE h;
     while ((h = CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -97,14 +120,19 @@ void scriviSulPosto(const fs::path& file, std::string_view contenuto, Pazienza& 
         if (!pazienza.riprova(errore, false)) fallita(file, errore);
     }
     std::string prima;
-    char blocco[4096];
-    DWORD letti = 0;
-    while (ReadFile(h, blocco, sizeof blocco, &letti, nullptr) && letti > 0) prima.append(blocco, letti);
+    if (const DWORD lettura = leggiTutto(h, prima)) {
+        CloseHandle(h);
+        fallita(file, lettura);
+    }
     const DWORD errore = scriviEChiudiQui(h, contenuto);
     const bool ripristinato = errore == 0 || scriviEChiudiQui(h, prima) == 0;
     CloseHandle(h);
     if (errore != 0) scritturaFallita(file, numeroErrore(errore), !ripristinato);
 }
+
+// The old file's attributes the new one keeps.
+constexpr DWORD attributiTenuti =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 // Renames the open temporary file over `file`, replacing it.
 BOOL rinominaAperto(HANDLE h, const fs::path& file) {
@@ -170,30 +198,41 @@ void sostituisciFile(const fs::path& file, std::string_view contenuto) {
     }
 
     // On failure the temporary file goes, and the message says so if it stays.
-    auto abbandona = [&](DWORD errore) {
+    auto abbandona = [&](int codice) {
         if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
         while (!DeleteFileW(temporaneo.c_str())) {
             const DWORD rimosso = GetLastError();
             if (rimosso == ERROR_FILE_NOT_FOUND) break;
             if (!pazienza.riprova(rimosso, true)) {
-                fallitaConNota(file, errore, ". Resta il file temporaneo " + testoPercorso(temporaneo));
+                fallitaConNota(file, codice, ". Resta il file temporaneo " + testoPercorso(temporaneo));
             }
         }
-        fallita(file, errore);
+        scritturaFallita(file, codice);
     };
-    if (const DWORD errore = scriviTutto(h, contenuto)) abbandona(errore);
-    // The new file takes the old one's plain attributes, not the temporary ones.
+    if (const DWORD errore = scriviTutto(h, contenuto)) abbandona(numeroErrore(errore));
+    // The new file takes those of the old one's attributes that its owner chose, not
+    // the temporary file's and not the storage's own (offline, cloud placeholder,
+    // compressed...). Zero would leave the temporary file's attributes, hidden among
+    // them, as they are: then it is NORMAL.
     FILE_BASIC_INFO base{};
-    base.FileAttributes = esiste ? (attributi & ~DWORD{FILE_ATTRIBUTE_TEMPORARY}) : FILE_ATTRIBUTE_NORMAL;
-    if (!SetFileInformationByHandle(h, FileBasicInfo, &base, sizeof base)) abbandona(GetLastError());
+    base.FileAttributes = esiste ? attributi & attributiTenuti : 0;
+    if (base.FileAttributes == 0) base.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    if (!SetFileInformationByHandle(h, FileBasicInfo, &base, sizeof base)) abbandona(numeroErrore(GetLastError()));
     // Renamed while still open, so that no scanner gets in between; if another
-    // program holds dati.txt for a moment, tried again. Delete access was granted
-    // above, so a lasting "access denied" here is a holder that does not share it.
+    // program holds dati.txt for a moment, tried again.
     while (!rinominaAperto(h, file)) {
         const DWORD errore = GetLastError();
-        if (!pazienza.riprova(errore, true)) abbandona(inUso(errore));
+        if (!pazienza.riprova(errore, true)) abbandona(rifiutoDurevole(file, errore));
     }
+    // The rename made durable: FlushFileBuffers on the renamed file once more, which
+    // on NTFS also commits the journal that holds the rename. Not write-through: that
+    // covers the file's own writes, and the rename is a change of the folder. Should
+    // it fail, dati.txt already holds the new results, but they may not outlast a
+    // power cut, and the message says the save failed.
+    const bool durevole = FlushFileBuffers(h);
+    const DWORD errore = GetLastError();
     CloseHandle(h);
+    if (!durevole) fallita(file, errore);
 }
 
 }  // namespace ponderino

@@ -3,7 +3,8 @@
 #   1. Qt for Windows, built once per machine into the cache (scripts/qt-windows.sh);
 #   2. the picture rasteriser, built for this machine in build/;
 #   3. build-win/: ponderino.exe (statically linked, nothing beside it but its
-#      pictures and Help.htm), and the tests, run under Wine by CTest;
+#      pictures and Help.htm), and the tests, run under Wine by CTest; the results
+#      file's tests once more as an ordinary user, for the write in place;
 #   4. the packages beside it (packaging/windows/pacchetti.sh): the installer
 #      build-win/ponderino-<version>-win64.exe and the portable ZIP, with SHA256SUMS,
 #      tried by the install_windows test; the program built once more from a copy
@@ -69,4 +70,31 @@ if ! ctest --test-dir "$build" --output-on-failure -j "$(nproc)"; then
     done <"$build/non-partiti.txt"
     ctest --test-dir "$build" --output-on-failure -I "0,0,0,$(cut -d: -f1 "$falliti" | paste -sd,)"
 fi
+# The write in place runs where Wine refuses the temporary file, which it does only
+# where the Linux user may not write, and the superuser always may: the results
+# file's tests once more as an ordinary user (nobody, for the superuser) in a Wine
+# prefix of its own, with a folder that user may not write, holding a dati.txt it may.
+utente=$(mktemp -d)
+chmod 755 "$utente"
+mkdir "$utente/casa" "$utente/chiusa"
+: >"$utente/chiusa/dati.txt"
+come=()
+if [ "$(id -u)" = 0 ]; then
+    chown nobody: "$utente/casa" "$utente/chiusa/dati.txt"
+    come=(setpriv --reuid=nobody --regid="$(id -gn nobody)" --clear-groups)
+fi
+chmod 555 "$utente/chiusa"
+esito=0
+"${come[@]}" env HOME="$utente/casa" WINEPREFIX="$utente/casa/wine" PONDERINO_CARTELLA_CHIUSA="Z:$utente/chiusa" \
+    "$radice/$build/wine.sh" "$radice/$build/tests/core/test_core.exe" --gtest_filter='FileRisultati.*' \
+    >"$build/test_core-utente.log" 2>&1 || esito=$?
+"${come[@]}" env WINEPREFIX="$utente/casa/wine" wineserver -k 2>/dev/null || true
+chmod 755 "$utente/chiusa"
+rm -rf "$utente"
+if [ "$esito" != 0 ] || grep -q '^\[  SKIPPED \]' "$build/test_core-utente.log"; then
+    cat "$build/test_core-utente.log"
+    echo "make windows: the results file's tests as an ordinary user failed or skipped (exit $esito)"
+    exit 1
+fi
+echo "make windows: the results file's tests passed once more as an ordinary user"
 echo "make windows: $(( $(date +%s) - inizio )) s; program $build/bin/ponderino.exe, installer $build/ponderino-*-win64.exe"
