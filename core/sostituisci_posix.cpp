@@ -31,7 +31,7 @@ constexpr int tentativiNome = 100;
             S_ISFIFO(modo) ? "è una pipe con nome" : S_ISSOCK(modo) ? "è un socket" : "è un dispositivo");
 }
 
-// fsync, where special files that cannot be synced count as synced. Gives 0 or the error number.
+// fsync, where a file that cannot be synced (EINVAL) counts as synced. Gives 0 or the error number.
 int sincronizza(int fd) { return ::fsync(fd) != 0 && errno != EINVAL ? errno : 0; }
 
 // Writes all of `contenuto` to fd and flushes it; gives 0 or the error number.
