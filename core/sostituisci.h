@@ -11,8 +11,8 @@ namespace ponderino {
 // Replaces `file` with `contenuto`. Normally a temporary file beside it is written,
 // flushed to disk and put in its place in one step, so the old file is kept whole
 // or replaced whole. When the folder takes no new file but the file exists and may
-// be written, the file is written in place instead (flushed; on Windows the new
-// bytes first and then the end of file, elsewhere truncated first);
+// be written, the file is written in place instead: the new bytes first, flushed,
+// then the end of file, flushed again;
 // should that write fail, the old content is put back (the error says when even
 // that failed). A file without write permission is refused. No temporary file
 // outlives the call. Throws ErroreFile, with a system error number (errno values
