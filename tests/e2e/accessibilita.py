@@ -3,8 +3,9 @@
 
 Run inside dbus-run-session with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1: the program
 starts in a private X server, "&Continua" opens the calculation screen, and both
-windows' trees are read with pyatspi. Fails when a focusable control has no name
-or a name is an internal control name. Exit status: 0, 1, or 77 (skipped).
+windows' trees are read with pyatspi. Fails when a window shows fewer objects or
+lacks a name it must have (an empty or wrong tree), when a focusable control has
+no name, or when a name is an internal control name. Exit status: 0, 1, or 77 (skipped).
 """
 
 import argparse
@@ -21,6 +22,13 @@ except ImportError:
 # Names the windows give their controls internally.
 INTERNI = re.compile(r"^(Picture|Command|Label|Text|Image|Form|form)\d+(\(\d+\))?$|"
                      r"^(kgp|metodo|formula|help1|lorent|text2|nome|eta|peso|spalle|torace|vita|alt)$")
+
+# By window: at least so many accessible objects, and these names among them.
+ATTESI = {
+    FORM1: (6, {"Ponderino, il calcolo del peso ideale", "Autore", "Continua"}),
+    FORM2: (40, {"Risultato", "Metodo", "Formula del metodo", "Guida alle misure",
+                 "Come misurare la larghezza delle spalle", "Conferma qui i dati prima di continuare"}),
+}
 
 
 def albero(nodo, percorso=""):
@@ -67,10 +75,15 @@ def main():
         sessione.clic(sessione.attendi_finestra(FORM1, 20), CONTINUA)
         sessione.attendi_finestra(FORM2)
         for titolo, finestra in sorted(finestre_accessibili(sessione).items()):
-            if titolo not in (FORM1, FORM2):
+            if titolo not in ATTESI:
                 continue
             controlli = list(albero(finestra, titolo))
             sessione.passo("%s: %d oggetti accessibili" % (titolo, len(controlli)))
+            minimo, nomi = ATTESI[titolo]
+            if len(controlli) < minimo:
+                errori.append("%s: %d oggetti accessibili, non almeno %d" % (titolo, len(controlli), minimo))
+            for nome in sorted(nomi - {c[2] for c in controlli}):
+                errori.append("%s: nessun oggetto si chiama %r" % (titolo, nome))
             for percorso, ruolo, nome, focalizzabile in controlli:
                 if focalizzabile and not nome.strip():
                     errori.append("%s (%s) riceve il fuoco ma non ha nome" % (percorso, ruolo))
