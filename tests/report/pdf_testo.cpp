@@ -1,5 +1,7 @@
 #include "pdf_testo.h"
 
+#include "riepilogo_atteso.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 #include <iterator>
+#include <map>
 #include <regex>
 #include <stdexcept>
 #include <random>
@@ -151,31 +154,18 @@ std::vector<RigaLetta> righeLette(const std::vector<Pagina>& pagine) {
 
 std::vector<std::string> riepilogoLetto(const std::string& data, const std::vector<std::string>& misure,
                                         const std::vector<std::string>& risultati) {
-    const auto con = [](std::string testo, const std::string& valore) {
-        return valore.empty() ? testo : testo + " " + valore;
-    };
-    std::vector<std::string> r = {
-        "", "", "", "Programma per la determinazione del proprio peso corporeo", "", "data " + data, "",
-        con("nome", misure.at(0)), con("eta'", misure.at(1)), con("peso", misure.at(2)),
-        con("larghezza spalle", misure.at(3)), con("circonfer torace", misure.at(4)),
-        con("circonfer vita", misure.at(5)), con("altezza", misure.at(6)), "", "",
-        "In base ai dati inseriti riassumo i risultati ottenuti", std::string(54, '_'), ""};
-    const char* frasi[] = {
-        "In base al metodo di Lorentz l'indice risultante e' :",
-        "In base al metodo di Bertheam il peso ideale e'di Kg:",
-        "In base al metodo di Gautrelet il peso ideale e'di Kg:",
-        "In base al metodo di Enrhart il peso ideale e'di Kg:",
-        "In base al metodo di VanDerVael il peso ideale e'di Kg:",
-        "In base al metodo di Broca il peso ideale e' di Kg:",
-        "In base al metodo di Perrault il peso ideale e' di Kg:",
-        "In base al metodo del B.M.I. l'indice risultante e':",
-    };
-    for (int i = 0; i < 8; ++i) r.insert(r.end(), {con(frasi[i], risultati.at(i)), "", ""});
-    r.insert(r.end(), {
-        "Attenzione i calcoli descritti sono derivati da letture di testi adeguati o da ricerche fatte su internet",
-        "sono solo dati indicativi e in ogni caso NON SOSTITUISCONO il giusto rapporto con il proprio medico",
-        "di fiducia.",
-        "Per cui l'autore declina qualsiasi responsabilita' derivata dal cattivo uso di queste informazioni"});
+    std::map<std::string, std::string> valori = {{"data", data}};
+    const char* campi[] = {"nome", "eta", "peso", "spalle", "torace", "vita", "alt"};
+    for (int i = 0; i < 7; ++i) valori[campi[i]] = misure.at(i);
+    for (int i = 0; i < 8; ++i) valori["r" + std::to_string(i + 1)] = risultati.at(i);
+    std::vector<std::string> r;
+    for (const auto& voci : riepilogoAtteso(valori)) {
+        std::string testo, letto;
+        for (const auto& v : voci) testo += (v.zona ? " " : "") + v.testo;
+        std::istringstream parole(testo);
+        for (std::string p; parole >> p;) letto += (letto.empty() ? "" : " ") + p;
+        r.push_back(letto);
+    }
     return r;
 }
 

@@ -44,9 +44,9 @@ struct RigaLetta {
 // The words of each page grouped by their top edge, top to bottom.
 std::vector<RigaLetta> righeLette(const std::vector<Pagina>& pagine);
 
-// The printed summary as a reader sees its 47 lines ("" for an empty one), written
-// out here apart from the program's own layout: the date, the seven field texts
-// and the eight results as they stand on the sheet.
+// The printed summary as a reader sees its 47 lines ("" for an empty one): those of
+// riepilogo_atteso.txt, words joined by single blanks, with the date, the seven field
+// texts and the eight results as they stand on the sheet.
 std::vector<std::string> riepilogoLetto(const std::string& data, const std::vector<std::string>& misure,
                                         const std::vector<std::string>& risultati);
 // The sample subject, Mario Rossi (30, 70, 45, 95, 80, 175), confirmed and printed

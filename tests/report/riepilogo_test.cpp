@@ -1,8 +1,11 @@
 // The summary as data: every line, item and join, for the cases a user meets.
 #include "report/riepilogo.h"
 
+#include "riepilogo_atteso.h"
+
 #include <gtest/gtest.h>
 
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -11,58 +14,20 @@ using namespace ponderino;
 
 namespace {
 
-Voce A(std::string t) { return {Giunzione::Adiacente, std::move(t)}; }
-Voce Z(std::string t) { return {Giunzione::ProssimaZona, std::move(t)}; }
-std::string spazi(int n) { return std::string(n, ' '); }
-
-const std::vector<std::string> frasi = {
-    "In base al metodo di Lorentz l'indice risultante  e' :",
-    "In base al metodo di Bertheam il peso ideale e'di  Kg:",
-    "In base al metodo di Gautrelet il peso ideale e'di Kg:",
-    "In base al metodo di Enrhart  il  peso ideale e'di Kg:",
-    "In base al metodo di VanDerVael il peso ideale e'di Kg:",
-    "In base  al metodo  di  Broca  il peso ideale e' di Kg:",
-    "In base al metodo di Perrault il peso ideale e' di  Kg:",
-    "In base al metodo  del  B.M.I. l'indice  risultante e':",
-};
-
-// The whole document written out line by line, for the given field texts,
+// The whole document as riepilogo_atteso.txt writes it out, for the given field texts,
 // printed result items and date text.
 std::vector<RigaStampa> atteso(const DatiSoggetto& d, const std::vector<std::string>& risultati,
                                const std::string& data) {
-    std::vector<RigaStampa> r = {
-        {},
-        {},
-        {},
-        {A(spazi(33)), A("Programma per la determinazione del proprio peso corporeo")},
-        {},
-        {A("data"), A(" "), A(data)},
-        {},
-        {A("nome              "), Z(d.nome)},
-        {A("eta'              "), Z("         "), Z(d.eta)},
-        {A("peso              "), Z(d.peso)},
-        {A("larghezza spalle  "), Z(d.spalle)},
-        {A("circonfer torace  "), Z(d.torace)},
-        {A("circonfer vita    "), Z(d.vita)},
-        {A("altezza           "), Z(d.alt)},
-        {},
-        {},
-        {A(spazi(33)), A("In base ai dati inseriti riassumo i risultati ottenuti")},
-        {A(spazi(22)), A(std::string(54, '_'))},
-        {},
-    };
-    for (int i = 0; i < 8; ++i) {
-        r.push_back({A(frasi[i]), A(" "), A(risultati[i])});
-        r.push_back({});
-        r.push_back({});
+    std::map<std::string, std::string> valori = {
+        {"data", data},       {"nome", d.nome},     {"eta", d.eta},   {"peso", d.peso},
+        {"spalle", d.spalle}, {"torace", d.torace}, {"vita", d.vita}, {"alt", d.alt}};
+    for (int i = 0; i < 8; ++i) valori["r" + std::to_string(i + 1)] = risultati[i];
+    std::vector<RigaStampa> r;
+    for (const auto& riga : prova::riepilogoAtteso(valori)) {
+        RigaStampa voci;
+        for (const auto& v : riga) voci.push_back({v.zona ? Giunzione::ProssimaZona : Giunzione::Adiacente, v.testo});
+        r.push_back(std::move(voci));
     }
-    r.push_back({A(" Attenzione i calcoli descritti sono derivati da letture di testi adeguati o da "
-                   "ricerche fatte su internet")});
-    r.push_back({A(" sono solo dati indicativi e in ogni caso NON SOSTITUISCONO il giusto rapporto con "
-                   "il proprio medico ")});
-    r.push_back({A(" di fiducia.")});
-    r.push_back({A(" Per cui l'autore declina qualsiasi responsabilita' derivata dal cattivo uso di "
-                   "queste informazioni")});
     return r;
 }
 
