@@ -19,11 +19,12 @@ pacchetti=(
 if [ "${1:-}" = windows ]; then
   pacchetti+=(g++-mingw-w64-x86-64-posix ninja-build wine wine64 nsis locales)
 fi
-# The web edition (make web): the WebAssembly compiler and the browser its tests
-# drive; npm (with node) only where no node and npm are there already, whatever
-# package brought them.
+# The web edition (make web): the WebAssembly compiler and the three browsers its
+# tests drive (WebKitGTK's through its WebDriver, in Xvfb; locales for the languages
+# the machine has not generated); npm (with node) only where no node and npm are there
+# already, whatever package brought them.
 if [ "${1:-}" = web ]; then
-  pacchetti+=(emscripten esbuild bc pngquant chromium)
+  pacchetti+=(emscripten esbuild bc pngquant chromium firefox-esr webkit2gtk-driver xvfb locales)
   command -v node >/dev/null && command -v npm >/dev/null || pacchetti+=(nodejs npm)
 fi
 
