@@ -50,7 +50,8 @@ const aperti = new Map();     // engine|language -> a started browser or WebDriv
 const figli = [];             // processes started here, stopped at the latest on exit
 const temporanee = [];
 process.on('exit', () => { for (const p of figli) p.kill(); for (const c of temporanee) rmSync(c, { recursive: true, force: true }); });
-const cartellaTemporanea = (nome) => { const c = mkdtempSync(join(tmpdir(), nome)); temporanee.push(c); return c; };
+// A new folder under the system's temporary one, removed when the tests end.
+export const cartellaTemporanea = (nome) => { const c = mkdtempSync(join(tmpdir(), nome)); temporanee.push(c); return c; };
 const attesa = (ms) => new Promise((ok) => setTimeout(ok, ms));
 
 function lanciaPuppeteer(motore, lingua, scaricati) {

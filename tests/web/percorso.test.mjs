@@ -8,11 +8,10 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync, spawnSync } from 'node:child_process';
-import { existsSync, mkdirSync, mkdtempSync, writeFileSync } from 'node:fs';
-import { tmpdir } from 'node:os';
+import { existsSync, mkdirSync, writeFileSync } from 'node:fs';
 import { dirname, join } from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { avvia, perMotore, vede, sel, valore, compila, davanti, attivo, messaggio, dati, riepilogoAtteso,
+import { avvia, perMotore, vede, cartellaTemporanea, sel, valore, compila, davanti, attivo, messaggio, dati, riepilogoAtteso,
   SOGGETTO, METODI, VALORI, RIGA, RIGA_ZERI } from './browser.mjs';
 
 const RADICE = join(dirname(fileURLToPath(import.meta.url)), '..', '..');
@@ -29,7 +28,7 @@ function fotoDesktop() {
     if (existsSync(join(pronte, '01-Form1.png'))) desktop = pronte;
     else if (!existsSync(PROGRAMMA)) desktop = null;
     else {
-      const cartella = mkdtempSync(join(tmpdir(), 'ponderino-desktop-'));
+      const cartella = cartellaTemporanea('ponderino-desktop-');
       const r = spawnSync('python3', [join(RADICE, 'tests', 'e2e', 'percorso_utente.py'), '--programma', PROGRAMMA,
         '--artefatti', cartella], { env: { ...process.env, LANG: 'it_IT.UTF-8' }, timeout: 180000 });
       desktop = existsSync(join(cartella, '01-Form1.png')) ? cartella
