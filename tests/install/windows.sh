@@ -4,8 +4,11 @@
 #  - the program as Windows sees it: hardening flags, manifest, version information,
 #    every icon size; the installer's version information; SHA256SUMS;
 #  - an older version installed silently into a folder of /D=, with a file the new
-#    version no longer has; while its program runs, the new installer and the old
-#    uninstaller refuse and change nothing;
+#    version no longer has; the new installer refuses, with its exit code, and
+#    changes nothing (files, Apps entry, shortcut; the old program still starts)
+#    while that program runs (the old uninstaller too), while another program holds
+#    one of its files, when a file cannot be written, for a folder of other files,
+#    and for another account's profile;
 #  - the upgrade: no old file left, dati.txt kept, the Apps entry of the new version;
 #    files, shortcut and Apps entry checked, the installed program driven along the
 #    Windows road in its own folder, then uninstalled silently: everything it
@@ -15,8 +18,13 @@
 . "$(dirname "$0")/comune.sh"
 build=$1
 export WINEPREFIX=$PROVA/wine
-trap 'wineserver -k 2>/dev/null || true; rm -rf "$PROVA"' EXIT
+# Every Wine program of this prefix draws in a private X server: a desktop that Wine
+# starts without a display would keep the program's windows from showing.
+schermo_privato
+export DISPLAY=$SCHERMO
+trap 'wineserver -k 2>/dev/null || true; kill "$XVFB" 2>/dev/null; rm -rf "$PROVA"' EXIT
 wine=$build/wine.sh
+tieni_aperto=$4
 chiave='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Ponderino'
 installatore=$build/ponderino-$2-win64.exe
 zip=$build/ponderino-$2-win64-portatile.zip
@@ -55,20 +63,40 @@ d = open(sys.argv[1], "rb").read()
 print(*(d[6 + 16 * i] or 256 for i in range(struct.unpack_from("<3H", d)[2])))' "$build/assets/icona.ico")
 [ "$lati" = "16 20 24 32 40 48 64 256" ] || sbaglia "l'icona ha i lati $lati"
 
-# stato: the install folder's files with their checksums, and the Apps entry's version.
+# stato: the install folder's files with their checksums, the Apps entry's version
+# and the Start-menu shortcut.
 stato() {
     (cd "$cartella" 2>/dev/null && find . -type f -print0 | LC_ALL=C sort -z | xargs -0r sha256sum)
     "$wine" reg query "$chiave" /v DisplayVersion 2>/dev/null | tr -d '\r' | grep DisplayVersion || true
+    [ ! -f "$collegamento" ] || echo "$collegamento"
 }
-# avvia_sotto_xvfb: the installed program, left running in a display of its own; returns
-# once Wine has started it (its process then shows its Windows path).
-avvia_sotto_xvfb() {
-    (cd "$cartella" && exec xvfb-run -a "$wine" 'C:\Prova\Ponderino\ponderino.exe' >/dev/null 2>&1) &
-    for _ in $(seq 120); do
-        pgrep -f 'Prova\\Ponderino\\ponderino\.exe' >/dev/null && { sleep 2; return; }
-        sleep 0.5
+# avvia_installato: the installed program, left running until ferma; returns once
+# its window "PONDERINO" is shown.
+avvia_installato() {
+    (cd "$cartella" && exec "$wine" 'C:\Prova\Ponderino\ponderino.exe' >/dev/null 2>&1) &
+    AVVIATO=$!
+    for _ in $(seq 300); do
+        xdotool search --onlyvisible --name '^PONDERINO$' >/dev/null 2>&1 && return
+        sleep 0.2
     done
-    sbaglia "il programma installato non parte"
+    sbaglia "il programma installato non mostra la sua finestra"
+}
+ferma() { wineserver -k 2>/dev/null || true; wait "$AVVIATO" 2>/dev/null || true; }
+# tieni FILE (a Windows path): another program holds FILE open without sharing it,
+# until lascia.
+tieni() {
+    mkfifo "$PROVA/tieni"
+    "$wine" "$tieni_aperto" "$1" <"$PROVA/tieni" >"$PROVA/tenuto" 2>/dev/null &
+    TIENE=$!
+    exec 7>"$PROVA/tieni"
+    for _ in $(seq 150); do grep -q aperto "$PROVA/tenuto" && return; sleep 0.2; done
+    sbaglia "nessuno tiene aperto $1"
+}
+lascia() { exec 7>&-; wait "$TIENE" || true; rm -f "$PROVA/tieni"; }
+# cartella_locale VALUE: the user's Local AppData folder, as Windows finds it.
+cartella_locale() {
+    "$wine" reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders' \
+        /v 'Local AppData' /t REG_EXPAND_SZ /d "$1" /f >/dev/null 2>&1
 }
 
 # An older version, with one more file, installed where /D= says.
@@ -80,20 +108,33 @@ cpack --config "$build/CPackConfig.cmake" -G NSIS -B "$PROVA/vecchia" -D CPACK_P
 "$wine" "$PROVA/vecchia/ponderino-$vecchia-win64.exe" /S '/D=C:\Prova\Ponderino'
 wineserver -w
 cartella=$(winepath -u 'C:\Prova\Ponderino' 2>/dev/null)
+altrui=$(winepath -u 'C:\Prova\Altrui' 2>/dev/null)
+collegamento=$(winepath -u "$("$wine" cmd /c echo "%APPDATA%" | tr -d '\r')\\Microsoft\\Windows\\Start Menu\\Programs\\Ponderino.lnk")
 [ -f "$cartella/vecchio.dll" ] && [ -f "$cartella/ponderino.exe" ] || sbaglia "la versione $vecchia non è in /D="
 printf '0,0,0,0,0,0,0,0\r\n' >"$cartella/dati.txt"
 cp "$cartella/dati.txt" "$PROVA/dati.prima"
 prima=$(stato)
 echo "$prima" | grep -q "DisplayVersion.*$vecchia" || sbaglia "la versione $vecchia non è tra le app installate"
+echo "$prima" | grep -q "Ponderino.lnk" || sbaglia "la versione $vecchia non ha il collegamento nel menu Start"
 
-# While Ponderino runs: /S refuses with exit code 2 and changes nothing.
-avvia_sotto_xvfb
-"$wine" "$installatore" /S && sbaglia "l'installatore non si ferma con Ponderino aperto"
-"$wine" "$cartella/Disinstalla.exe" /S '_?=C:\Prova\Ponderino' &&
-    sbaglia "il programma di disinstallazione non si ferma con Ponderino aperto"
-[ "$(stato)" = "$prima" ] || sbaglia "con Ponderino aperto è cambiato:" "$(diff <(echo "$prima") <(stato))"
-wineserver -k
-wait
+# Runs of the new installer that must refuse, each after what makes it refuse and
+# undone after it: the exit code, and nothing changed.
+while IFS='|' read -r -u 3 codice prepara argomenti disfa; do
+    eval "$prepara"
+    esito=0
+    eval "\"\$wine\" \"\$installatore\" $argomenti" </dev/null || esito=$?
+    eval "$disfa"
+    [ "$esito" = "$codice" ] || sbaglia "$prepara: l'installatore esce con $esito, non con $codice"
+    [ "$(stato)" = "$prima" ] || sbaglia "$prepara: è cambiato:" "$(diff <(echo "$prima") <(stato))"
+    avvia_installato
+    ferma
+done 3<<'FINE'
+2|avvia_installato|/S|! "$wine" "$cartella/Disinstalla.exe" /S '_?=C:\Prova\Ponderino' || sbaglia "la disinstallazione non si ferma con Ponderino aperto"; ferma
+3|tieni 'C:\Prova\Ponderino\Help.htm'|/S|lascia
+3|mv "$cartella/LICENSE.txt" "$PROVA" && mkdir "$cartella/LICENSE.txt"|/S|rmdir "$cartella/LICENSE.txt" && mv "$PROVA/LICENSE.txt" "$cartella"
+4|mkdir "$altrui" && echo mie >"$altrui/Help.htm"|/S '/D=C:\Prova\Altrui'|[ "$(cat "$altrui/Help.htm")" = mie ] && [ "$(ls -A "$altrui")" = Help.htm ] || sbaglia "la cartella altrui è cambiata"; rm -r "$altrui"
+5|cartella_locale 'C:\windows\system32\config\systemprofile\AppData\Local'|/S|cartella_locale '%USERPROFILE%\AppData\Local'
+FINE
 
 # The upgrade, into the installed version's folder.
 "$wine" "$installatore" /S
@@ -106,7 +147,6 @@ atteso=$(printf '%s\n' ponderino.exe $FILE_PROGRAMMA LICENSE.txt "Liberation San
 "$wine" reg query "$chiave" /v DisplayVersion 2>/dev/null | grep -q "$2" || sbaglia "l'app installata non è la $2"
 kib=$("$wine" reg query "$chiave" /v EstimatedSize 2>/dev/null | sed -n 's/.*REG_DWORD *0x\([0-9a-f]*\).*/\1/p')
 [ $((16#${kib:-0})) -gt 1000 ] || sbaglia "EstimatedSize: ${kib:-manca}"
-collegamento=$(winepath -u "$("$wine" cmd /c echo "%APPDATA%" | tr -d '\r')\\Microsoft\\Windows\\Start Menu\\Programs\\Ponderino.lnk")
 [ -f "$collegamento" ] || sbaglia "manca il collegamento nel menu Start"
 # The shortcut's working folder is the install folder (UTF-16 text inside the .lnk).
 strings -el "$collegamento" | grep -qi '^C:\\Prova\\Ponderino$' ||
