@@ -1,5 +1,8 @@
 # Shared by the installation tests: sourced, not run.
-set -euo pipefail
+set -eEuo pipefail
+# No failure is silent: a command that stops a test says which, and where (in the
+# test's own shell: what fails in a command substitution is told by its command).
+trap 'u=$?; [ "$BASH_SUBSHELL" != 0 ] || echo "ERRORE: ${BASH_SOURCE[0]##*/} riga $LINENO: $BASH_COMMAND (uscita $u)" >&2' ERR
 
 ID=io.github.ponderino.Ponderino
 FILE_PROGRAMMA="lore.bmp berth.bmp gautr.bmp enrh.bmp vander.bmp broca.bmp perra.bmp bmi2.bmp
