@@ -222,6 +222,9 @@ class Raffica(SessioneX):
                           % (dove, finestre, finestre_prima))
         if dati != dati_prima:
             raise Fallito("%s: durante la guida dati.txt è cambiato: %r" % (dove, dati))
+        # What the program does late in the hold comes after this moment: the watcher's
+        # changes are looked at once the hold is over, every one stamped inside it.
+        time.sleep(max(0.0, t0 + DENTRO_LA_GUIDA - time.monotonic()) + 0.05)
         presto = [(tc - t0, d) for tc, d in self.sorvegliante.cambi_dopo(t0)
                   if tc < t0 + DENTRO_LA_GUIDA]
         if presto:
