@@ -3,10 +3,10 @@
 private Xvfb, driven with xdotool along a short road. Start, "&Continua", the
 subject, "Formula Broca" (its picture), Alt+C (the exact bytes of dati.txt, then
 Alt+E), "&Stampa" (with --cups through Wine's PostScript driver to a private
-CUPS queue, the job read back; without, no printer: a message), Alt+C while
-another program holds dati.txt open without sharing, for 300 ms (saved) and
-until the message (a message, the old bytes kept), "&Esci" (the zero line, the
-process ends). With --cartella the program works in that folder as it stands (an
+CUPS queue, the job read back; without, no printer: a message), a new weight
+and Alt+C while another program holds dati.txt open without sharing, for 300 ms
+(saved: the bytes a save nobody holds up writes) and until the message (the old
+bytes kept), "&Esci" (the zero line, the process ends). With --cartella the program works in that folder as it stands (an
 installed copy). The separator expected in dati.txt follows LANG, from which
 Wine makes the Windows regional settings.
 
@@ -99,8 +99,14 @@ class PercorsoWine(Percorso):
             self.ok("\"&Stampa\" senza stampante: un messaggio, il programma resta aperto")
 
         # dati.txt held open without sharing by another program (a scanner, a
-        # spreadsheet): let go after 300 ms the save waits for it; held on, a message.
-        for breve in (True, False):
+        # spreadsheet), each time after a new weight: let go after 300 ms, the save
+        # waits for it and writes what a save nobody holds up writes; held on, a
+        # message, and the bytes of before stay.
+        for breve, peso in ((True, "80"), (False, "90")):
+            prima = self.dati()
+            self.clic(f2, dict(CAMPI)["peso"])
+            self.tasto("ctrl+a")
+            self.scrivi(peso)
             tiene = subprocess.Popen([self.args.wine, self.args.tieni_aperto, "dati.txt"],
                                      cwd=self.lavoro, env=self.env_x(), stdin=subprocess.PIPE,
                                      stdout=subprocess.PIPE)
@@ -111,9 +117,17 @@ class PercorsoWine(Percorso):
                 if breve:
                     time.sleep(0.3)
                     tiene.stdin.close()
-                    self.attendi_finestra(FORM4, 20)
+                    self.attendi_in_cima(FORM4, 20)
                     self.nessun_messaggio()
-                    self.ok("dati.txt in uso per 300 ms: salvato dopo l'attesa")
+                    salvati = self.dati()
+                    self.tasto("alt+e")
+                    self.attendi_in_cima(FORM2)
+                    self.clic(f2, CONFERMA)
+                    self.attendi_in_cima(FORM4, 20)
+                    if salvati == prima or self.dati() != salvati:
+                        raise Fallito("peso %s, dati.txt in uso per 300 ms: %r, prima %r, senza "
+                                      "attesa %r" % (peso, salvati, prima, self.dati()))
+                    self.ok("peso %s, dati.txt in uso per 300 ms: salvato dopo l'attesa" % peso)
                     self.tasto("alt+e")
                     self.attendi_in_cima(FORM2)
                 else:
@@ -122,9 +136,9 @@ class PercorsoWine(Percorso):
                 if not tiene.stdin.closed:
                     tiene.stdin.close()
                 tiene.wait(20)
-        if self.dati() != attesa:
-            raise Fallito("con dati.txt in uso il file è cambiato: %r" % self.dati())
-        self.ok("dati.txt in uso: un messaggio, il contenuto di prima resta")
+            if not breve and self.dati() != prima:
+                raise Fallito("peso %s, dati.txt in uso: il file è cambiato: %r" % (peso, self.dati()))
+        self.ok("peso %s, dati.txt in uso: un messaggio, il contenuto di prima resta" % peso)
 
         self.clic(f2, ESCI_FORM2)
         try:
