@@ -94,21 +94,19 @@ std::string esito(const std::function<void()>& scrittura) {
 }
 
 #ifdef _WIN32
-// A Windows function this program imports, made to fail with `errore` (its result 0,
-// or FALSE) at the calls counted by the bits of `fallite`, the first call the lowest
-// bit, the highest bit every call past 31; `azione` runs at the first that fails.
-// While the object lives the function's import-table entry points to a stand-in: the
-// save calls through that table, the C runtime the tests read files with does not.
-// On x64 the caller passes and clears every argument, so one stand-in with five
-// serves every function it takes over.
+// A function this program imports from Windows fails with `errore` (result 0) at the
+// calls whose bits are set in `fallite`, the lowest the first call, the top one every
+// later call; `azione` runs at the first. Meanwhile its import-table entry points to a
+// stand-in: the save calls through that table, the C runtime the tests read with does
+// not. On x64 the caller passes and clears the arguments, so one stand-in serves all.
 class Guasto {
 public:
-    Guasto(const char* funzione, DWORD errore, unsigned fallite, std::function<void()> azione = {})
+    Guasto(const char* funzione, DWORD errore, unsigned fallite, std::function<void()> azione)
         : voce_(voce(funzione)) {
         DWORD protezione;
         VirtualProtect(voce_, sizeof *voce_, PAGE_READWRITE, &protezione);
-        stato = {reinterpret_cast<Vera>(*voce_), errore, fallite, std::move(azione)};
-        *voce_ = reinterpret_cast<void*>(&finta);
+        stato = {reinterpret_cast<Vera>(std::exchange(*voce_, reinterpret_cast<void*>(&finta))), errore, fallite,
+                 std::move(azione)};
     }
     ~Guasto() { *voce_ = reinterpret_cast<void*>(stato.vera); }
 
@@ -131,44 +129,39 @@ private:
     }
     static void** voce(std::string_view funzione) {
         auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
-        const auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-        auto* modulo = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(
-            base + nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
-        for (; modulo->Name; ++modulo) {
-            auto* nomi = reinterpret_cast<IMAGE_THUNK_DATA*>(base + modulo->OriginalFirstThunk);
-            auto* voci = reinterpret_cast<IMAGE_THUNK_DATA*>(base + modulo->FirstThunk);
-            for (; nomi->u1.AddressOfData; ++nomi, ++voci)
-                if (!IMAGE_SNAP_BY_ORDINAL(nomi->u1.Ordinal) &&
-                    reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + nomi->u1.AddressOfData)->Name == funzione)
-                    return reinterpret_cast<void**>(&voci->u1.Function);
+        const auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+        const auto& tabella = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew)
+                                  ->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        for (auto* m = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + tabella.VirtualAddress); m->Name; ++m) {
+            auto* n = reinterpret_cast<IMAGE_THUNK_DATA*>(base + m->OriginalFirstThunk);
+            auto* v = reinterpret_cast<IMAGE_THUNK_DATA*>(base + m->FirstThunk);
+            for (; n->u1.AddressOfData; ++n, ++v)
+                if (!IMAGE_SNAP_BY_ORDINAL(n->u1.Ordinal) &&
+                    reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + n->u1.AddressOfData)->Name == funzione)
+                    return reinterpret_cast<void**>(&v->u1.Function);
         }
-        throw std::runtime_error("non importata: " + std::string(funzione));
+        throw std::runtime_error(std::string(funzione));
     }
     void** voce_;
 };
 
-// Under Wine only the Linux permissions make a folder refuse new files, and no Windows
-// call takes them away, nor do they bind the superuser. So make windows runs this
-// program once more as an ordinary user, with PONDERINO_CARTELLA_CHIUSA naming a
-// folder that user may not write, holding a dati.txt it may. With `chiusa`, `prova`
-// runs there, on the working folder's dati.txt copied in and back, and what else it
-// leaves there is told; without that folder it is skipped ("salta: ...").
+// Under Wine only the Linux permissions make a folder refuse new files, and they do
+// not bind the superuser: make windows runs this program again as an ordinary user,
+// PONDERINO_CARTELLA_CHIUSA naming a folder it may not write, holding a dati.txt it
+// may. With `chiusa`, `prova` runs there on a copy of dati.txt, copied back after.
 std::string nelFiglio(bool chiusa, const std::function<std::string()>& prova) {
     wchar_t nome[MAX_PATH];
-    const DWORD lunghezza = GetEnvironmentVariableW(L"PONDERINO_CARTELLA_CHIUSA", nome, MAX_PATH);
     if (!chiusa) return prova();
-    if (lunghezza == 0 || lunghezza >= MAX_PATH) return "salta: nessuna cartella chiusa (la dà make windows)";
+    if (!GetEnvironmentVariableW(L"PONDERINO_CARTELLA_CHIUSA", nome, MAX_PATH)) return "salta: nessuna cartella chiusa";
     const fs::path qui = fs::current_path(), altrove(nome);
     const auto copia = [](const fs::path& da, const fs::path& a) {
         std::ofstream(a, std::ios::binary | std::ios::trunc) << std::ifstream(da, std::ios::binary).rdbuf();
     };
     copia("dati.txt", altrove / "dati.txt");
     fs::current_path(altrove);
-    std::string testo = prova();
+    const std::string testo = prova();
     fs::current_path(qui);
     copia(altrove / "dati.txt", "dati.txt");
-    for (const auto& voce : fs::directory_iterator(altrove))
-        if (voce.path().filename() != "dati.txt") testo += " (resta " + testoPercorso(voce.path().filename()) + ")";
     return testo;
 }
 #else
@@ -487,17 +480,12 @@ TEST_F(FileRisultati, UnDiscoPienoLasciaIlVecchioFile) {
     if (!saltate.empty()) GTEST_SKIP() << saltate;
 }
 #else
-// Windows functions that fail under the save: with the folder open the old file
-// survives, or the new one stands whole. In a folder that takes no new file
-// (nelFiglio) dati.txt is written in place, only once its old content is read whole,
-// and on a failure the old content goes back, or the message says it could not. A
-// rename refused for good names its lasting cause. dati.txt is never left hidden.
+// Windows calls that fail under the save: the old file survives, or the new one
+// stands whole, never hidden; written in place (nelFiglio), only once the old bytes
+// are read whole, which a failure puts back; a rename refused for good says why.
 TEST_F(FileRisultati, UnDiscoPienoLasciaIlVecchioFile) {
     const std::string inizio = "Impossibile scrivere il file dati.txt: ";
     const std::string pieno = inizio + "disco pieno", io = inizio + "errore di lettura o scrittura sul disco";
-    const std::string perso = ". Il contenuto precedente non è stato ripristinato";
-    const auto cartella = [] { DeleteFileW(L"dati.txt") && CreateDirectoryW(L"dati.txt", nullptr); };
-    const auto solaLettura = [] { SetFileAttributesW(L"dati.txt", FILE_ATTRIBUTE_READONLY); };
     const struct {
         bool chiusa;
         const char* funzione;
@@ -509,13 +497,15 @@ TEST_F(FileRisultati, UnDiscoPienoLasciaIlVecchioFile) {
         {false, "WriteFile", ERROR_DISK_FULL, ~0u, pieno},
         {false, "FlushFileBuffers", ERROR_IO_DEVICE, 0b10, io, byteZeri},  // the rename not made durable
         {false, "GetFileAttributesW", 0, ~0u, "nessun errore", byteZeri},  // no attribute to keep
-        // After the basic information, every rename refused; meanwhile dati.txt changed.
-        {false, "SetFileInformationByHandle", ERROR_ACCESS_DENIED, ~1u, inizio + "è una cartella", "", cartella},
+        // Every rename refused, dati.txt turned into a folder or read-only meanwhile.
+        {false, "SetFileInformationByHandle", ERROR_ACCESS_DENIED, ~1u, inizio + "è una cartella", "",
+         [] { DeleteFileW(L"dati.txt") && CreateDirectoryW(L"dati.txt", nullptr); }},
         {false, "SetFileInformationByHandle", ERROR_ACCESS_DENIED, ~1u, inizio + "permesso negato", byteEsempio,
-         solaLettura},
+         [] { SetFileAttributesW(L"dati.txt", FILE_ATTRIBUTE_READONLY); }},
         {true, "ReadFile", ERROR_IO_DEVICE, ~0u, io},
         {true, "WriteFile", ERROR_DISK_FULL, 0b1, pieno},
-        {true, "FlushFileBuffers", ERROR_IO_DEVICE, ~0u, io + perso, ""},
+        {true, "FlushFileBuffers", ERROR_IO_DEVICE, ~0u, io + ". Il contenuto precedente non è stato ripristinato",
+         ""},
     };
     std::string saltate;
     for (const auto& c : casi) {
