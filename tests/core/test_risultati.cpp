@@ -94,54 +94,44 @@ std::string esito(const std::function<void()>& scrittura) {
 }
 
 #ifdef _WIN32
-// A function this program imports from Windows fails with `errore` (result 0) at the
+// A function this program imports from kernel32 fails with `errore` (result 0) at the
 // calls whose bits are set in `fallite`, the lowest the first call, the top one every
 // later call; `azione` runs at the first. Meanwhile its import-table entry points to a
 // stand-in: the save calls through that table, the C runtime the tests read with does
 // not. On x64 the caller passes and clears the arguments, so one stand-in serves all.
 class Guasto {
 public:
-    Guasto(const char* funzione, DWORD errore, unsigned fallite, std::function<void()> azione)
-        : voce_(voce(funzione)) {
-        DWORD protezione;
-        VirtualProtect(voce_, sizeof *voce_, PAGE_READWRITE, &protezione);
-        stato = {reinterpret_cast<Vera>(std::exchange(*voce_, reinterpret_cast<void*>(&finta))), errore, fallite,
-                 std::move(azione)};
-    }
-    ~Guasto() { *voce_ = reinterpret_cast<void*>(stato.vera); }
-
-private:
-    using Vera = BOOL(WINAPI*)(void*, void*, void*, void*, void*);
-    struct Stato {
-        Vera vera;
-        DWORD errore;
-        unsigned fallite;
-        std::function<void()> azione;
-    };
-    static inline Stato stato;
-    static BOOL WINAPI finta(void* a, void* b, void* c, void* d, void* e) {
-        const bool fallisce = stato.fallite & 1u;
-        stato.fallite = stato.fallite >> 1 | (stato.fallite & 0x80000000u);
-        if (!fallisce) return stato.vera(a, b, c, d, e);
-        if (const auto azione = std::exchange(stato.azione, nullptr)) azione();
-        SetLastError(stato.errore);
-        return FALSE;
-    }
-    static void** voce(std::string_view funzione) {
+    Guasto(const char* funzione, DWORD errore, unsigned fallite, std::function<void()> azione) {
         auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
         const auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
         const auto& tabella = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew)
-                                  ->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-        for (auto* m = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + tabella.VirtualAddress); m->Name; ++m) {
-            auto* n = reinterpret_cast<IMAGE_THUNK_DATA*>(base + m->OriginalFirstThunk);
-            auto* v = reinterpret_cast<IMAGE_THUNK_DATA*>(base + m->FirstThunk);
-            for (; n->u1.AddressOfData; ++n, ++v)
-                if (!IMAGE_SNAP_BY_ORDINAL(n->u1.Ordinal) &&
-                    reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + n->u1.AddressOfData)->Name == funzione)
-                    return reinterpret_cast<void**>(&v->u1.Function);
-        }
-        throw std::runtime_error(std::string(funzione));
+                                  ->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IAT];
+        const auto vera = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), funzione);
+        vera_ = reinterpret_cast<Vera>(reinterpret_cast<void*>(vera));
+        voce_ = reinterpret_cast<void**>(base + tabella.VirtualAddress);
+        for (auto** fine = voce_ + tabella.Size / sizeof *voce_; *voce_ != reinterpret_cast<void*>(vera_); ++voce_)
+            if (voce_ + 1 == fine) throw std::runtime_error(funzione);
+        DWORD protezione;
+        VirtualProtect(voce_, sizeof *voce_, PAGE_READWRITE, &protezione);
+        *voce_ = reinterpret_cast<void*>(&finta);
+        errore_ = errore, fallite_ = fallite, azione_ = std::move(azione);
     }
+    ~Guasto() { *voce_ = reinterpret_cast<void*>(vera_); }
+
+private:
+    using Vera = BOOL(WINAPI*)(void*, void*, void*, void*, void*);
+    static BOOL WINAPI finta(void* a, void* b, void* c, void* d, void* e) {
+        const bool fallisce = fallite_ & 1u;
+        fallite_ = fallite_ >> 1 | (fallite_ & 0x80000000u);
+        if (!fallisce) return vera_(a, b, c, d, e);
+        if (const auto azione = std::exchange(azione_, nullptr)) azione();
+        SetLastError(errore_);
+        return FALSE;
+    }
+    static inline Vera vera_;
+    static inline DWORD errore_;
+    static inline unsigned fallite_;
+    static inline std::function<void()> azione_;
     void** voce_;
 };
 
