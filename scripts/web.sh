@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # make web: Ponderino in the browser, a static folder build-web/ that works from disk
-# (file://) and from any static web server, then its tests in Debian's chromium.
+# (file://) and from any static web server, then its tests in Debian's chromium,
+# firefox-esr and WebKitGTK.
 #   1. the host tools, built for this machine in build/: the window tables written out
-#      as finestre.js, and the native side of the core parity test;
-#   2. the calculation core and the commands' steps compiled to WebAssembly with Debian's emscripten, embedded
-#      with its glue in one script, ponderino-core.js;
+#      as finestre.js, the icon rasteriser, and the native side of the core parity test;
+#   2. the calculation core and the commands' steps compiled to WebAssembly with
+#      Debian's emscripten, embedded with its glue in one script, ponderino-core.js;
 #   3. the page (web/: its modules bundled by esbuild into ponderino.js), the SVG
 #      drawings (disegni/), the home-screen icons (icone/), Help.htm, and the service
 #      worker with this build's list of files;
@@ -29,8 +30,8 @@ mkdir -p "$web/disegni" "$web/icone"
 # Debian's acorn only through NODE_PATH. No eval in the glue, so that the page's
 # Content-Security-Policy needs no 'unsafe-eval'; no file system, which the page
 # does not use; built for size (-Oz, link-time optimisation, the small allocator): a
-# third smaller than -O2, and a method still takes well under a millisecond. The windows' tables and the
-# commands' steps are those of the browser edition.
+# third smaller than -O2, and a method still takes well under a millisecond. The
+# windows' tables and the commands' steps are those of the browser edition.
 NODE_PATH=/usr/share/nodejs em++ -std=c++20 -Oz -flto -fexceptions -ffp-contract=off -Wall -Wextra -Wpedantic -I. --bind \
   -DPONDERINO_EDIZIONE_WEB \
   -s MALLOC=emmalloc -s MODULARIZE=1 -s EXPORT_NAME=PonderinoCore -s SINGLE_FILE=1 -s ENVIRONMENT=web,node \

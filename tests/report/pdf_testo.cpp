@@ -1,6 +1,7 @@
 #include "pdf_testo.h"
 
 #include "riepilogo_atteso.h"
+#include "core/notazione_c.h"
 
 #include <gtest/gtest.h>
 
@@ -114,16 +115,22 @@ std::vector<Pagina> leggiPdf(const std::filesystem::path& file) {
         ADD_FAILURE() << "pdftotext non legge " << file << ": " << html;
         return {};
     }
+    // pdftotext writes C notation whatever the regional settings of the test.
+    const auto numero = [](const std::ssub_match& m) {
+        double v = 0;
+        ponderino::leggiDoubleC(&*m.first, &*m.first + m.length(), v);
+        return v;
+    };
     std::vector<Pagina> pagine;
     static const std::regex elemento(
         R"re(<page width="([0-9.]+)" height="([0-9.]+)">|<word xMin="([-0-9.]+)" yMin="([-0-9.]+)" xMax="([-0-9.]+)" yMax="([-0-9.]+)">([^<]*)</word>)re");
     for (std::sregex_iterator it(html.begin(), html.end(), elemento), fine; it != fine; ++it) {
         const auto& m = *it;
         if (m[1].matched) {
-            pagine.push_back({std::stod(m[1]), std::stod(m[2]), {}});
+            pagine.push_back({numero(m[1]), numero(m[2]), {}});
         } else if (!pagine.empty()) {
-            pagine.back().parole.push_back({static_cast<int>(pagine.size()) - 1, std::stod(m[3]),
-                                            std::stod(m[4]), std::stod(m[5]), std::stod(m[6]),
+            pagine.back().parole.push_back({static_cast<int>(pagine.size()) - 1, numero(m[3]),
+                                            numero(m[4]), numero(m[5]), numero(m[6]),
                                             senzaEntita(m[7])});
         }
     }

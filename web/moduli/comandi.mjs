@@ -59,7 +59,8 @@ async function applica(f, passi, ing) {
 
 // ---- One command at a time; input held while a guide is shown ----------------------
 let catena = Promise.resolve();
-const coda = [];
+let pendenti = 0;            // commands started and not yet ended
+const coda = [];             // input that came during a hold, in order
 
 function trattieni(ms) {
   stato.trattenuto = true;
@@ -67,12 +68,15 @@ function trattieni(ms) {
   return new Promise((fatto) => setTimeout(fatto, ms));
 }
 
-// Once the command that held input has ended, what came meanwhile runs in order.
-function rilascia() {
-  if (!stato.trattenuto) return;
-  stato.trattenuto = false;
-  document.documentElement.removeAttribute('aria-busy');
-  while (!stato.trattenuto && coda.length) coda.shift()();
+// Once a command has ended, what came during its hold is given to the page in order; a
+// command among it runs to its end (and its own hold) before the rest.
+function fineComando() {
+  --pendenti;
+  if (stato.trattenuto) {
+    stato.trattenuto = false;
+    document.documentElement.removeAttribute('aria-busy');
+  }
+  while (coda.length && !pendenti) coda.shift()();
 }
 
 export function inAttesa(azione) { coda.push(azione); }
@@ -86,6 +90,7 @@ export function esegui(el) {
   const nome = el.dataset.nome;
   const comando = (FINESTRE[f.nome].comandi || {})[nome];
   if (!comando) { if (el.matches('input')) el.focus(); return; }
+  ++pendenti;
   catena = catena.then(async () => {
     if (!finestre[f.nome]) return;             // the program ended meanwhile
     let passi = comando.passi;
@@ -103,5 +108,5 @@ export function esegui(el) {
     } else {
       await applica(f, passi, ingresso(f));
     }
-  }).catch((e) => mostraMessaggio(String(e && e.message || e))).finally(rilascia);
+  }).catch((e) => mostraMessaggio(String(e && e.message || e))).finally(fineComando);
 }

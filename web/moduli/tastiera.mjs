@@ -10,8 +10,10 @@ import { messaggioAperto } from './messaggio.mjs';
 const attivabile = (t) => (t instanceof Element ? t.closest('.finestra button, .finestra [role="button"]') : null);
 const nelMessaggio = (t) => t instanceof Element && !!t.closest('#messaggio');
 
-// What the page's bar holds that takes the focus, in order.
-const barra = () => Array.from(document.querySelectorAll('#elenco-finestre button, #piede a[href]'));
+// What the page's bar shows that takes the focus, in order (the list of open windows
+// is shown in one column only).
+const barra = () => Array.from(document.querySelectorAll('#elenco-finestre button, #piede a[href]'))
+  .filter((el) => el.offsetParent !== null);
 
 function gestisciTasto(e, apple) {
   if (messaggioAperto()) return false;
@@ -28,7 +30,9 @@ function gestisciTasto(e, apple) {
   if (!f) return false;
   // In the page's bar, Tab and Enter are the page's own.
   const nellaBarra = !f.sezione.contains(document.activeElement) && document.activeElement !== document.body;
-  if (e.key === 'Tab' && !e.altKey && !e.ctrlKey && !e.metaKey && !nellaBarra) {
+  // WebKitGTK gives Shift+Tab as the key "Unidentified" with the code "Tab".
+  const tab = e.key === 'Tab' || e.code === 'Tab';
+  if (tab && !e.altKey && !e.ctrlKey && !e.metaKey && !nellaBarra) {
     const lista = ordineTab(f);
     const j = prossimoTab(lista.length, lista.indexOf(document.activeElement), e.shiftKey);
     if (j >= 0) lista[j].focus();
