@@ -13,7 +13,12 @@ let separatori = { decimale: ',', raggruppamento: '.' };
 
 export function preparaComandi(caricaNucleo, regionali) {
   separatori = regionali;
-  pronto = Promise.resolve().then(caricaNucleo).then((m) => { core = m; return m; });
+  pronto = Promise.resolve().then(caricaNucleo).then((m) => {
+    core = m;
+    // One command's steps at once, so that the first click finds the binding warm.
+    core.procedura('Form2', 'Command13', {}, separatori.decimale, separatori.raggruppamento, 1, 1, 2000);
+    return m;
+  });
   pronto.catch(() => {});
   return pronto;
 }
