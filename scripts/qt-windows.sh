@@ -25,7 +25,12 @@ flags=(
   -DFEATURE_system_zlib=OFF -DFEATURE_icu=OFF
   -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
 )
-chiave=$(printf '%s\n' "$versione" "${flags[@]}" | cat - "$toolchain" | sha256sum | cut -c1-12)
+# No path of this machine goes into the libraries, and so into ponderino.exe: Qt's own
+# prefix is a fixed one (the files are installed under it into the cache with DESTDIR),
+# and the source and build folders are mapped to short relative names.
+prefissoFisso=/ponderino-qt
+mappe="-ffile-prefix-map=@sorgente@=qtbase -ffile-prefix-map=@build@=build"
+chiave=$(printf '%s\n' "$versione" "${flags[@]}" "$prefissoFisso" "$mappe" | cat - "$toolchain" | sha256sum | cut -c1-12)
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/ponderino
 prefisso=$cache/qt-${versione%%+*}-mingw-$chiave
 
@@ -68,8 +73,11 @@ mkdir -p "$lavoro"
 (cd "$lavoro" && apt-get source -q "qt6-base=$versione" >&2)
 sorgente=$(find "$lavoro" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*' | head -n 1)
 
+mappe=${mappe//@sorgente@/$sorgente}
+mappe=${mappe//@build@/$lavoro/build}
 cmake -S "$sorgente" -B "$lavoro/build" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_INSTALL_PREFIX="$prefisso" \
+  -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_INSTALL_PREFIX="$prefissoFisso" \
+  -DCMAKE_C_FLAGS="$mappe" -DCMAKE_CXX_FLAGS="$mappe" \
   "${flags[@]}" > "$lavoro/configure.log" 2>&1 || {
     tail -n 40 "$lavoro/configure.log" >&2; exit 1; }
 
@@ -92,7 +100,9 @@ if [ "$esito" -ne 0 ]; then
   grep -E -B2 -A20 'FAILED|error:' "$lavoro/build.log" | head -n 60 >&2
   exit 1
 fi
-cmake --install "$lavoro/build" > "$lavoro/install.log" 2>&1
+DESTDIR="$lavoro/installato" cmake --install "$lavoro/build" > "$lavoro/install.log" 2>&1
+rm -rf "$prefisso"
+mv "$lavoro/installato$prefissoFisso" "$prefisso"
 touch "$prefisso/.completo"
 rm -rf "$lavoro"
 echo "Qt for Windows built in $(( ($(date +%s) - inizio) / 60 )) minutes." >&2

@@ -9,7 +9,9 @@
 #   3. the page (web/: its modules bundled by esbuild into ponderino.js), the SVG
 #      drawings (disegni/), the home-screen icons (icone/), Help.htm, and the service
 #      worker with this build's list of files;
-#   4. npm ci in tests/web (puppeteer-core and axe-core as the lock file pins them),
+#   4. no path of this machine in what is served; the folder as a ZIP in
+#      $build/pacchetti-web/, with SHA256SUMS and BUILDINFO;
+#   5. npm ci in tests/web (puppeteer-core and axe-core as the lock file pins them),
 #      then every tests/web/*.test.mjs with node's test runner.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -74,6 +76,28 @@ elenco=$(cd "$web" && find . -type f ! -name sw.js | sed 's|^\./||' | LC_ALL=C s
 versione=$(cd "$web" && echo "$elenco" | xargs sha256sum | sha256sum | cut -c1-16)
 file=$(echo "$elenco" | sed "s/.*/'&'/" | paste -sd, | sed 's/,/, /g')
 sed -e "s|@VERSIONE@|$versione|" -e "s|@FILE@|$file|" web/sw.js > "$web/sw.js"
+
+# No path of this machine in what is served, the core's WebAssembly included (decoded
+# from its script); then the folder a static host serves as one ZIP, entries in name
+# order and dated by the last commit, with SHA256SUMS and BUILDINFO beside it.
+. scripts/riproducibile.sh
+python3 - "$web/ponderino-core.js" "$build/ponderino-core.wasm" <<'FINE'
+import base64, re, sys
+testo = open(sys.argv[1]).read()
+open(sys.argv[2], "wb").write(base64.b64decode(re.search(r"data:application/[a-z-]+;base64,([A-Za-z0-9+/=]+)", testo)[1]))
+FINE
+senza_percorsi "$PWD" "$build" "$build/ponderino-core.wasm" $(find "$web" -type f)
+programma=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+nome=ponderino-$programma-web
+pacchetti=$build/pacchetti-web
+rm -rf "$pacchetti"
+mkdir -p "$pacchetti/$nome"
+cp -r "$web/." "$pacchetti/$nome/"
+SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)} \
+  python3 packaging/windows/zip_portatile.py "$pacchetti/$nome" "$pacchetti/$nome.zip"
+rm -r "${pacchetti:?}/$nome"
+(cd "$pacchetti" && sha256sum "$nome.zip" >SHA256SUMS)
+scrivi_buildinfo "$pacchetti/BUILDINFO" emscripten esbuild pngquant qt6-base-dev qt6-svg-dev fonts-liberation
 
 (cd tests/web && npm ci --no-audit --no-fund --ignore-scripts)
 # Every test file by its name (node 21 and later read a folder given to --test as a

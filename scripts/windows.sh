@@ -7,15 +7,19 @@
 #      file's tests once more as an ordinary user, for the write in place;
 #   4. the packages beside it (packaging/windows/pacchetti.sh): the installer
 #      build-win/ponderino-<version>-win64.exe and the portable ZIP, with SHA256SUMS,
-#      tried by the install_windows test; the program built once more from a copy
-#      of the sources in another folder must give the same bytes.
+#      tried by the install_windows test, and BUILDINFO; no path of this machine in
+#      what is shipped; the program built once more from a copy of the sources at
+#      another folder depth, with another HOME and umask 077, must give the same bytes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 radice=$PWD
+umask 022
+. scripts/riproducibile.sh
 build=${WIN_BUILD:-build-win}
 inizio=$(date +%s)
 # Every time stamp of the build and of the packages is the last commit's.
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+export PONDERINO_COMMIT=${PONDERINO_COMMIT:-$(git rev-parse HEAD)}
 
 qt=$(bash scripts/qt-windows.sh | tail -n 1)
 
@@ -28,21 +32,29 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DPONDERINO_RASTERIZZA="$radice/build/assets/ponderino_rasterizza"
 cmake --build "$build" -j "$(nproc)"
 bash packaging/windows/pacchetti.sh "$build"
+senza_percorsi "$radice" "$radice/$build" "$build/bin/ponderino.exe" $(awk '{print $2}' "$build/SHA256SUMS")
 
-# Reproducible: the packaged program alone, built again from a copy of the tracked
-# sources in another folder, gives the same program and packages, byte for byte.
+# Reproducible anywhere: the packaged program alone, built again from a copy of the
+# tracked sources at another folder depth, with another HOME and umask 077, gives the
+# same program and packages, byte for byte. Qt and the compiler are the same inputs.
 copia=$(mktemp -d)
 trap 'rm -rf "$copia"' EXIT
-git ls-files -z | tar --null -T - --ignore-failed-read -cf - 2>/dev/null | tar -xf - -C "$copia"
-seconda=$copia/$(basename "$build")
-cmake -S "$copia" -B "$seconda" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
-  -DQT_CHAINLOAD_TOOLCHAIN_FILE="$copia/packaging/windows/mingw-w64.cmake" \
-  -DPONDERINO_RASTERIZZA="$radice/build/assets/ponderino_rasterizza" \
-  -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
-cmake --build "$seconda" --target ponderino -j "$(nproc)" >/dev/null
-bash "$copia/packaging/windows/pacchetti.sh" "$seconda" >/dev/null
-for f in bin/ponderino.exe $(awk '{print $2}' "$build/SHA256SUMS") SHA256SUMS; do
+sorgenti=$copia/un/livello/in/piu
+mkdir -p "$sorgenti" "$copia/casa"
+git ls-files -z | tar --null -T - --ignore-failed-read -cf - 2>/dev/null | tar -xf - -C "$sorgenti"
+seconda=$sorgenti/$(basename "$build")
+(
+  umask 077
+  export HOME=$copia/casa
+  cmake -S "$sorgenti" -B "$seconda" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
+    -DQT_CHAINLOAD_TOOLCHAIN_FILE="$sorgenti/packaging/windows/mingw-w64.cmake" \
+    -DPONDERINO_RASTERIZZA="$radice/build/assets/ponderino_rasterizza" \
+    -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
+  cmake --build "$seconda" --target ponderino -j "$(nproc)" >/dev/null
+  bash "$sorgenti/packaging/windows/pacchetti.sh" "$seconda" >/dev/null
+)
+for f in bin/ponderino.exe $(awk '{print $2}' "$build/SHA256SUMS") SHA256SUMS BUILDINFO; do
   cmp "$build/$f" "$seconda/$f" || { echo "make windows: $f differs between two builds" >&2; exit 1; }
 done
 rm -rf "$copia"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows packages of a built tree, beside each other in it: the installer
 # ponderino-<version>-win64.exe, the portable ZIP ponderino-<version>-win64-portatile.zip
-# (the same files, in one folder), and SHA256SUMS for both. Two builds of one commit
+# (the same files, in one folder), SHA256SUMS for both, and BUILDINFO (what their bytes
+# depend on besides the sources). Two builds of one commit
 # give the same bytes (SOURCE_DATE_EPOCH, the last commit's time).
 #   pacchetti.sh BUILD_DIR
 set -euo pipefail
@@ -15,4 +16,7 @@ cmake --install "$b" --prefix "$b/portatile/$nome-portatile" --strip >/dev/null
 python3 "$(dirname "$0")/zip_portatile.py" "$b/portatile/$nome-portatile" "$b/$nome-portatile.zip"
 cpack --config "$b/CPackConfig.cmake" -B "$b" >"$b/cpack.log" 2>&1 || { cat "$b/cpack.log" >&2; exit 1; }
 (cd "$b" && sha256sum "$nome.exe" "$nome-portatile.zip" >SHA256SUMS)
+. "$(dirname "$0")/../../scripts/riproducibile.sh"
+scrivi_buildinfo "$b/BUILDINFO" qt6-base-dev g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev nsis fonts-liberation
+echo "qt6-base source: $(dpkg-query -W -f='${source:Version}' qt6-base-dev) (built by scripts/qt-windows.sh)" >>"$b/BUILDINFO"
 echo "Pacchetti in $b (sha256sum -c SHA256SUMS):"; cat "$b/SHA256SUMS"

@@ -13,6 +13,8 @@ cpack --config "$1/CPackConfig.cmake" -G DEB -B "$1/pacchetto" >"$PROVA/log" 2>&
     cat "$PROVA/log" >&2; exit 1; }
 deb=$1/pacchetto/$nome
 (cd "$1/pacchetto" && sha256sum "$nome" >SHA256SUMS)
+. "$(dirname "$0")/../../scripts/riproducibile.sh"
+scrivi_buildinfo "$1/pacchetto/BUILDINFO" qt6-base-dev g++-12 cmake dpkg-dev fonts-liberation
 # What Debian's own checker finds: no error and no warning, and no hardening left out.
 lintian -I --fail-on error,warning "$deb" >"$PROVA/lintian" 2>&1 && ! grep -q hardening- "$PROVA/lintian" ||
     sbaglia "lintian:" "$(cat "$PROVA/lintian")"
@@ -32,6 +34,9 @@ done
 radice=$PROVA/radice
 dpkg -x "$deb" "$radice"
 controlla_albero "$radice/usr"
+valore() { sed -n "s/^$1:[A-Z]*=//p" "$2"; }
+sorgente=$(valore CMAKE_HOME_DIRECTORY "$1/CMakeCache.txt")
+senza_percorsi "$sorgente" "$(realpath "$1")" "$radice/usr/bin/ponderino" || sbaglia "il programma porta percorsi di questa macchina"
 # Debian's hardening, read from the program itself.
 while IFS='|' read -r opzione modello cosa; do
     readelf -W "$opzione" "$radice/usr/bin/ponderino" | grep -E "$modello" >/dev/null ||
@@ -48,17 +53,17 @@ cwd=$(avvia "$radice/usr/bin/ponderino-avvia" HOME="$PROVA/casa")
 [ "$cwd" = "$PROVA/casa/.local/share/ponderino" ] || sbaglia "cartella di lavoro: $cwd"
 controlla_cartella "$cwd" "$radice/usr/share/ponderino"
 
-# Reproducible: the packaged program alone, built again from a copy of the tracked
-# sources in another folder, with the same settings and time stamp, gives the same
-# package, byte for byte.
-valore() { sed -n "s/^$1:[A-Z]*=//p" "$2"; }
-sorgente=$(valore CMAKE_HOME_DIRECTORY "$1/CMakeCache.txt")
+# Reproducible anywhere: the packaged program alone, built again from a copy of the
+# tracked sources at another folder depth, with another HOME and umask 077, with the
+# same settings and time stamp, gives the same package, byte for byte.
 relativa=$(realpath --relative-to="$sorgente" "$1")
 case $relativa in ..*) relativa=build ;; esac
-copia=$PROVA/copia
-mkdir "$copia"
+copia=$PROVA/un/livello/in/piu
+mkdir -p "$copia" "$PROVA/altra-casa"
 git -C "$sorgente" ls-files -z | (cd "$sorgente" && tar --null -T - --ignore-failed-read -cf - 2>/dev/null) |
     tar -xf - -C "$copia"
+umask 077
+export HOME=$PROVA/altra-casa
 cmake -S "$copia" -B "$copia/$relativa" -DPONDERINO_FUZZ=OFF -DPONDERINO_BENCH=OFF \
     -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
     -DCMAKE_BUILD_TYPE="$(valore CMAKE_BUILD_TYPE "$1/CMakeCache.txt")" \
