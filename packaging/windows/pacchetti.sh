@@ -14,7 +14,7 @@ export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(cat "$b/SOURCE_DATE_EPOCH")}
 rm -rf "$b/portatile"
 cmake --install "$b" --prefix "$b/portatile/$nome-portatile" --strip >/dev/null
 python3 "$(dirname "$0")/zip_portatile.py" "$b/portatile/$nome-portatile" "$b/$nome-portatile.zip"
-cpack --config "$b/CPackConfig.cmake" -B "$b" >"$b/cpack.log" 2>&1 || { cat "$b/cpack.log" >&2; exit 1; }
+(umask 022 && cpack --config "$b/CPackConfig.cmake" -B "$b") >"$b/cpack.log" 2>&1 || { cat "$b/cpack.log" >&2; exit 1; }
 (cd "$b" && sha256sum "$nome.exe" "$nome-portatile.zip" >SHA256SUMS)
 . "$(dirname "$0")/../../scripts/riproducibile.sh"
 scrivi_buildinfo "$b/BUILDINFO" qt6-base-dev g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev nsis fonts-liberation

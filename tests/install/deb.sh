@@ -9,7 +9,9 @@ schermo_privato
 nome=ponderino_$2_$(dpkg --print-architecture).deb
 # The package's time stamps: the last commit's, as the build's own.
 export SOURCE_DATE_EPOCH=$(cat "$1/SOURCE_DATE_EPOCH" 2>/dev/null || date +%s)
-cpack --config "$1/CPackConfig.cmake" -G DEB -B "$1/pacchetto" >"$PROVA/log" 2>&1 || {
+# CPack writes the archive members' modes as the umask leaves them: packed under 022.
+cpacchetto() { (umask 022 && cpack "$@"); }
+cpacchetto --config "$1/CPackConfig.cmake" -G DEB -B "$1/pacchetto" >"$PROVA/log" 2>&1 || {
     cat "$PROVA/log" >&2; exit 1; }
 deb=$1/pacchetto/$nome
 (cd "$1/pacchetto" && sha256sum "$nome" >SHA256SUMS)
@@ -70,7 +72,7 @@ cmake -S "$copia" -B "$copia/$relativa" -DPONDERINO_FUZZ=OFF -DPONDERINO_BENCH=O
     -DCMAKE_CXX_FLAGS="$(valore CMAKE_CXX_FLAGS "$1/CMakeCache.txt")" \
     -DCMAKE_EXE_LINKER_FLAGS="$(valore CMAKE_EXE_LINKER_FLAGS "$1/CMakeCache.txt")" >"$PROVA/log" 2>&1 &&
 cmake --build "$copia/$relativa" --target ponderino ponderino_documenti -j "$(nproc)" >>"$PROVA/log" 2>&1 &&
-cpack --config "$copia/$relativa/CPackConfig.cmake" -G DEB -B "$PROVA/seconda" >>"$PROVA/log" 2>&1 || {
+cpacchetto --config "$copia/$relativa/CPackConfig.cmake" -G DEB -B "$PROVA/seconda" >>"$PROVA/log" 2>&1 || {
     cat "$PROVA/log" >&2; exit 1; }
 cmp "$deb" "$PROVA/seconda/$nome" || sbaglia "due costruzioni danno due pacchetti diversi"
 fine
