@@ -31,8 +31,13 @@ test('senza il nucleo: le finestre e i comandi che non calcolano funzionano', as
   copia(cartella, null, 'ponderino-core.js');
   const b = await avvia('chromium');
   try {
+    // The page asks to keep its storage, as browsers that forget unvisited sites offer.
+    await b.page.evaluateOnNewDocument(() => {
+      navigator.storage.persist = () => { window.persistenzaChiesta = true; return Promise.resolve(true); };
+    });
     await b.page.goto(pathToFileURL(join(cartella, 'index.html')).href);
     await vede(() => messaggio(b), /^Ponderino non può calcolare: /);
+    assert.equal(await b.valuta(() => window.persistenzaChiesta), true);
     await b.premi('Enter');
     for (const [finestra, nome, poi] of [['Form1', 'Command1', 'form7'], ['form7', 'Command1', 'Form1'], ['Form1', 'Command2', 'Form2']]) {
       await clic(b, finestra, nome);
