@@ -164,11 +164,13 @@ perMotore((motore) => {
     for (const [finestra, nome] of [['Form1', 'Command1'], ['form7', 'Command1'], ['Form1', 'Image1'], ['Form5', 'Label5'],
       ['Form1', 'Command2'], ['Form2', 'Command2'], ['Form3', 'Command1'], ['Form2', 'Command4']]) {
       await clic(b, finestra, nome);
-      await controlla(`${finestra}.${nome}`);               // the last one shows the message box
+      if (nome === 'Command4') await vede(() => messaggio(b), 'Mancano i dati ');   // the message box
+      await controlla(`${finestra}.${nome}`);
     }
     await b.premi('Enter');
     await compila(b, SOGGETTO);
     await clic(b, 'Form2', 'Command4');
+    await vede(() => davanti(b), 'form4');
     await controlla('form4');
     await b.dimensiona(390, 844);
     await clic(b, 'form4', 'Command1');
