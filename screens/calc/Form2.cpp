@@ -1,8 +1,5 @@
 #include "screens/calc/Form2.h"
 
-#include "screens/piattaforma.h"
-
-
 namespace ponderino {
 
 Form2::Form2() {
@@ -46,8 +43,9 @@ DatiSoggetto Form2::leggiDati() const {
 }
 
 Ingresso Form2::ingresso() const {
-    const QDate oggi = piattaforma().oggi();
-    return Ingresso{leggiDati(), impostazioniRegionali(), DataStampa{oggi.day(), oggi.month(), oggi.year()}};
+    Ingresso in = Finestra::ingresso();
+    in.dati = leggiDati();
+    return in;
 }
 
 }  // namespace ponderino
