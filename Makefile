@@ -4,19 +4,28 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: run test build deps clean windows web
+.PHONY: run test build deps deps-test clean windows web
 
 deps:
 	@bash scripts/deps.sh
 
+deps-test:
+	@bash scripts/deps.sh test
+
+# make run builds the program alone (a first configure leaves the tests, benchmarks
+# and fuzzers out, so their packages are not needed); make test builds everything.
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build $(BUILD) -j $(JOBS)
+	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DPONDERINO_TESTS=OFF -DPONDERINO_BENCH=OFF -DPONDERINO_FUZZ=OFF
+	cmake --build $(BUILD) -j $(JOBS) --target ponderino
 
 run: build
 	cd $(BUILD)/bin && ./ponderino
 
-test: build
+test: deps-test
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DPONDERINO_TESTS=ON -DPONDERINO_BENCH=ON -DPONDERINO_FUZZ=ON
+	cmake --build $(BUILD) -j $(JOBS)
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 clean:
@@ -38,7 +47,7 @@ web:
 ASAN_BUILD ?= build-asan
 
 .PHONY: sanitizers
-sanitizers: deps
+sanitizers: deps-test
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug \
 	  -DPONDERINO_FUZZ=OFF -DPONDERINO_BENCH=OFF \
 	  -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined" \

@@ -394,13 +394,21 @@ public:
     };
     std::map<std::string, Tempi> mediane;
     bool errori = false;
+    // Google Benchmark 1.7 says error_occurred; 1.8 and later, skipped.
+    template <class R>
+    static bool fallita(const R& r) {
+        if constexpr (requires { r.skipped; })
+            return static_cast<int>(r.skipped) != 0;
+        else
+            return r.error_occurred;
+    }
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& r : runs) {
-            if (r.error_occurred) errori = true;
+            if (fallita(r)) errori = true;
             const bool mediana = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
             const bool unica = r.run_type == Run::RT_Iteration && r.repetitions <= 1;
             const double ms = 1e3 / benchmark::GetTimeUnitMultiplier(r.time_unit);
-            if (!r.error_occurred && (mediana || unica))
+            if (!fallita(r) && (mediana || unica))
                 mediane[r.run_name.function_name] = {r.GetAdjustedRealTime() * ms, r.GetAdjustedCPUTime() * ms};
         }
         ConsoleReporter::ReportRuns(runs);

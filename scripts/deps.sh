@@ -1,18 +1,45 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing Ponderino need,
-# but only those that are missing. Uses sudo when not run as root.
+# Installs the Debian packages Ponderino needs, but only those that are missing. Uses
+# sudo when not run as root. With no argument: what building and running the program
+# need (make run); "test": the test tools too (make test); "windows" and "web": what
+# those builds and their tests need. Works on Debian 12 and Debian 13.
 set -euo pipefail
 
+SUDO=()
+[ "$(id -u)" -eq 0 ] || SUDO=(sudo)
+aggiornato=
+aggiorna() {
+  [ -n "$aggiornato" ] && return
+  "${SUDO[@]}" apt-get update -q
+  aggiornato=1
+}
+
 pacchetti=(
-  build-essential cmake pkg-config git python3
+  build-essential cmake pkg-config
   qt6-base-dev qt6-svg-dev libgl-dev fonts-liberation
-  libgtest-dev libgmock-dev libbenchmark-dev
-  clang-14 libclang-rt-14-dev
-  xvfb xdotool x11-utils imagemagick poppler-utils
-  cups-daemon cups-client cups-filters
-  appstream desktop-file-utils dpkg-dev file lintian
-  dbus at-spi2-core python3-pyatspi
 )
+if [ -n "${1:-}" ]; then  # test, windows, web: their tests need these too
+  pacchetti+=(
+    git python3 libgtest-dev libgmock-dev libbenchmark-dev
+    xvfb xdotool x11-utils imagemagick poppler-utils
+    cups-daemon cups-client cups-filters
+    appstream desktop-file-utils dpkg-dev file lintian
+    dbus at-spi2-core python3-pyatspi
+  )
+  # The fuzzers: the newest clang-N this release offers with its libFuzzer runtime
+  # (libclang-rt-N-dev), as apt knows them; fuzz/CMakeLists.txt takes the same one.
+  versioni() {
+    apt-cache search --names-only '^libclang-rt-[0-9]+-dev$' 2>/dev/null |
+      sed -n 's/^libclang-rt-\([0-9]*\)-dev .*/\1/p' | sort -n
+  }
+  [ -n "$(versioni)" ] || aggiorna
+  for n in $(versioni | sort -rn); do
+    if apt-cache show "clang-$n" >/dev/null 2>&1; then
+      pacchetti+=("clang-$n" "libclang-rt-$n-dev")
+      break
+    fi
+  done
+fi
 # The Windows build (make windows): the mingw-w64 cross compiler, Wine to run its
 # tests, NSIS for the installer, and the glibc locales Wine takes its regional
 # settings from.
@@ -35,12 +62,10 @@ for p in "${pacchetti[@]}"; do
   fi
 done
 
-SUDO=()
-[ "$(id -u)" -eq 0 ] || SUDO=(sudo)
 if [ ${#mancanti[@]} -gt 0 ]; then
   echo "Installing missing packages: ${mancanti[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  "${SUDO[@]}" apt-get update -q
+  aggiorna
   "${SUDO[@]}" apt-get install -y -q --no-install-recommends "${mancanti[@]}"
 fi
 

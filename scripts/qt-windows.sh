@@ -30,7 +30,9 @@ flags=(
 # and the source and build folders are mapped to short relative names.
 prefissoFisso=/ponderino-qt
 mappe="-ffile-prefix-map=@sorgente@=qtbase -ffile-prefix-map=@build@=build"
-chiave=$(printf '%s\n' "$versione" "${flags[@]}" "$prefissoFisso" "$mappe" | cat - "$toolchain" | sha256sum | cut -c1-12)
+# The compiler's version is part of the key: a new mingw-w64 builds Qt anew.
+compilatore=$(x86_64-w64-mingw32-g++-posix --version | head -n 1)
+chiave=$(printf '%s\n' "$versione" "${flags[@]}" "$prefissoFisso" "$mappe" "$compilatore" | cat - "$toolchain" | sha256sum | cut -c1-12)
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/ponderino
 prefisso=$cache/qt-${versione%%+*}-mingw-$chiave
 

@@ -16,16 +16,18 @@ cpacchetto --config "$1/CPackConfig.cmake" -G DEB -B "$1/pacchetto" >"$PROVA/log
 deb=$1/pacchetto/$nome
 (cd "$1/pacchetto" && sha256sum "$nome" >SHA256SUMS)
 . "$(dirname "$0")/../../scripts/riproducibile.sh"
-scrivi_buildinfo "$1/pacchetto/BUILDINFO" qt6-base-dev g++-12 cmake dpkg-dev fonts-liberation
+scrivi_buildinfo "$1/pacchetto/BUILDINFO" qt6-base-dev "g++-$(g++ -dumpversion | cut -d. -f1)" cmake dpkg-dev fonts-liberation
 # What Debian's own checker finds: no error and no warning, and no hardening left out.
 lintian -I --fail-on error,warning "$deb" >"$PROVA/lintian" 2>&1 && ! grep -q hardening- "$PROVA/lintian" ||
     sbaglia "lintian:" "$(cat "$PROVA/lintian")"
 dipendenze=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $dipendenze"
 nomi=$(echo "$dipendenze" | tr ',|' '\n\n' | sed 's/(.*//; s/ //g; /^$/d')
-for p in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 \
-         qt6-qpa-plugins fonts-liberation; do
-    echo "$nomi" | grep -qx "$p" || sbaglia "Depends senza $p"
+# Qt's core library is libqt6core6 on Debian 12 and libqt6core6t64 on Debian 13 (the
+# 64-bit time_t transition); either one, and the next check wants it installed here.
+for p in libc6 'libstdc\+\+6' 'libqt6core6|libqt6core6t64' libqt6gui6 libqt6widgets6 \
+         libqt6printsupport6 qt6-qpa-plugins fonts-liberation; do
+    echo "$nomi" | grep -qxE "$p" || sbaglia "Depends senza ${p//\\}"
 done
 # Each dependency is a real package: the program builds and runs here, so it is installed.
 for p in $nomi; do

@@ -12,6 +12,12 @@ namespace {
 
 class DisegnoTest : public FinestreTest {};
 
+// Makes the window the active one, as the window system does when the user clicks it.
+void attiva(QWidget* finestra) {
+    finestra->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(finestra));
+}
+
 QPoint assoluta(QWidget* w) { return w->mapTo(w->window(), QPoint(0, 0)); }
 
 // Absolute positions and sizes in twips, as the design gives them beside the relative
@@ -116,7 +122,7 @@ TEST_F(DisegnoTest, ImpilamentoComeNelDisegno) {
 
 TEST_F(DisegnoTest, OrdineDiTabulazioneEFuocoIniziale) {
     Form2* f = apriForm2();
-    QApplication::setActiveWindow(f);
+    attiva(f);
     EXPECT_EQ(QApplication::focusWidget(), f->nome);
     const QStringList attesi = {
         "nome", "eta", "peso", "spalle", "torace", "vita", "alt", "Command4", "Command10", "Command9",
@@ -136,14 +142,14 @@ TEST_F(DisegnoTest, OrdineDiTabulazioneEFuocoIniziale) {
 
 // A button pressed by its access key clicks itself a moment later, as a mouse would.
 void tastoDiAccesso(QWidget* finestra, Qt::Key tasto) {
-    QApplication::setActiveWindow(finestra);
+    attiva(finestra);
     QTest::keyClick(finestra, tasto, Qt::AltModifier);
     QTest::qWait(200);
 }
 
 TEST_F(DisegnoTest, TastiDiAccesso) {
     Form2* f = apriForm2();
-    QApplication::setActiveWindow(f);
+    attiva(f);
     // Alt+? takes the focus to each of the three guide buttons in turn, from the waist
     // up, and starts no guide.
     for (QWidget* guida : {f->Command11, f->Command3, f->Command1, f->Command11}) {
