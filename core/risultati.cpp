@@ -142,9 +142,19 @@ std::optional<std::vector<ValoreRisultato>> valoriRisultati(std::string_view con
     return valori;
 }
 
+std::string motivoNonRegolare(fs::file_type tipo) {
+    return tipo == fs::file_type::fifo     ? "è una pipe con nome"
+           : tipo == fs::file_type::socket ? "è un socket"
+                                           : "è un dispositivo";
+}
+
 std::vector<ValoreRisultato> leggiRisultati(const fs::path& file) {
-    std::error_code stato;
-    if (fs::is_directory(file, stato)) letturaFallita(file, EISDIR);
+    std::error_code errore;
+    const fs::file_status stato = fs::status(file, errore);
+    if (fs::is_directory(stato)) letturaFallita(file, EISDIR);
+    if (fs::exists(stato) && !fs::is_regular_file(stato))
+        throw ErroreFile("Impossibile leggere il file " + testoPercorso(file) + ": " + motivoNonRegolare(stato.type()),
+                         file, EINVAL);
     errno = 0;
     std::ifstream in(file, std::ios::binary);
     if (!in) letturaFallita(file, errno != 0 ? errno : ENOENT);

@@ -42,6 +42,9 @@ std::string testoPercorso(const std::filesystem::path& file);
 
 // The Italian reason for a system error number ("permesso negato", "disco pieno", ...).
 std::string motivoErrore(int codice);
+// Why what stands as the results file is no place for them: a named pipe (whose
+// open may wait for good), a socket or a device.
+std::string motivoNonRegolare(std::filesystem::file_type tipo);
 
 // The exact bytes of the results file: "t1",...,"t8" CR LF, and the zero line.
 std::string lineaRisultati(const RigaRisultati& riga);
@@ -76,8 +79,9 @@ std::optional<std::vector<ValoreRisultato>> valoriRisultati(std::string_view con
 // Reads the first line of the file (at most its first 64 KiB) and gives its
 // first eight values. Fields are split at commas outside quotation marks; a
 // quoted field gives its text, a bare field a finite number in C notation
-// (blanks around it ignored). Throws ErroreFile when the file cannot be read or
-// its first line does not begin with eight such values.
+// (blanks around it ignored). Throws ErroreFile when the file cannot be read, is
+// no regular file (a named pipe is never opened), or its first line does not begin
+// with eight such values.
 std::vector<ValoreRisultato> leggiRisultati(const std::filesystem::path& file);
 
 }  // namespace ponderino

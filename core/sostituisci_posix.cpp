@@ -28,7 +28,9 @@ constexpr int tentativiNome = 100;
 // wait for good, and a socket or a device is no place for the results.
 [[noreturn]] void nonRegolare(const fs::path& file, mode_t modo) {
     rifiuta(file, EINVAL,
-            S_ISFIFO(modo) ? "è una pipe con nome" : S_ISSOCK(modo) ? "è un socket" : "è un dispositivo");
+            motivoNonRegolare(S_ISFIFO(modo)   ? fs::file_type::fifo
+                              : S_ISSOCK(modo) ? fs::file_type::socket
+                                               : fs::file_type::character));
 }
 
 // fsync, where a file that cannot be synced (EINVAL) counts as synced. Gives 0 or the error number.

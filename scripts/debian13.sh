@@ -76,7 +76,7 @@ if [ -n "$pacchetto" ]; then
   "${SUDO[@]}" cp "$pacchetto" "$radice/tmp/"
   dentro bash -c "DEBIAN_FRONTEND=noninteractive apt-get install -y -q /tmp/$(basename "$pacchetto") >/dev/null"
   dentro bash -c '. /root/ponderino/tests/install/comune.sh; schermo_privato
-    cartella=$(avvia /usr/bin/ponderino-avvia); [[ $cartella == /* ]] || { echo "$cartella"; exit 1; }'
+    cartella=$(avvia /usr/bin/ponderino-avvia HOME=/root); [[ $cartella == /* ]] || { echo "$cartella"; exit 1; }'
   echo "Debian 13: the Debian 12 package installs and shows its window"
 fi
 echo "Debian 13: stage done in $(( $(date +%s) - inizio )) s"

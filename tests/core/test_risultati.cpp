@@ -359,6 +359,8 @@ TEST_F(FileRisultati, UnDatiTxtCheNonEUnFileNonVieneToccato) {
         }
         scritturaRifiutata([] { scriviZeri("dati.txt"); }, "Impossibile scrivere il file dati.txt: " + c.motivo,
                            c.chiusa);
+        // Nor is it read: a FIFO's open would wait for a writer.
+        EXPECT_EQ(esito([] { leggiRisultati("dati.txt"); }), "Impossibile leggere il file dati.txt: " + c.motivo);
         struct stat stato {};
         EXPECT_TRUE(lstat("dati.txt", &stato) == 0 && (stato.st_mode & S_IFMT) == c.tipo) << c.motivo;
     }
