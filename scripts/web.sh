@@ -42,13 +42,24 @@ NODE_PATH=/usr/share/nodejs em++ -std=c++20 -Oz -flto -fexceptions -ffp-contract
   core/sostituisci_posix.cpp report/riepilogo.cpp screens/procedure.cpp screens/tabelle.cpp \
   -o "$web/ponderino-core.js"
 
+# The scripts carry their content in their names, so that where no service worker keeps
+# the build (a first visit, plain http) the page never runs scripts of another build.
+impronta() { sha256sum "$1" | cut -c1-12; }
+nucleo=ponderino-core-$(impronta "$web/ponderino-core.js").js
+mv "$web/ponderino-core.js" "$web/$nucleo"
+
 # The page's modules, bundled into one classic script, so that index.html opens from
 # disk as well as from a server; minified, since every byte is fetched before the
 # first window (the modules in web/moduli/ are the readable source).
 esbuild web/moduli/avvio.mjs --bundle --minify --format=iife --target=es2020 --charset=utf8 \
-  --legal-comments=none --log-level=warning --outfile="$web/ponderino.js"
+  --define:NUCLEO="\"$nucleo\"" --legal-comments=none --log-level=warning --outfile="$web/ponderino.js"
+pagina=ponderino-$(impronta "$web/ponderino.js").js
+mv "$web/ponderino.js" "$web/$pagina"
+tabelle=finestre-$(impronta "$web/finestre.js").js
+mv "$web/finestre.js" "$web/$tabelle"
 
-cp web/index.html web/stile.css web/manifest.webmanifest "$web/"
+sed -e "s|src=\"finestre.js\"|src=\"$tabelle\"|" -e "s|src=\"ponderino.js\"|src=\"$pagina\"|" web/index.html > "$web/index.html"
+cp web/stile.css web/manifest.webmanifest "$web/"
 cp assets/*.svg "$web/disegni/"
 cp assets/Help.htm "$web/"
 
@@ -71,17 +82,19 @@ for n in apple-touch-icon:180 icona-192:192 icona-512:512; do
 done
 rm -r "$icone"
 
-# The service worker keeps every file of this build in a cache named after their content.
+# The service worker keeps every file of this build in a cache named after their content,
+# each checked against its SHA-256 ("./" is index.html).
 elenco=$(cd "$web" && find . -type f ! -name sw.js | sed 's|^\./||' | LC_ALL=C sort)
 versione=$(cd "$web" && echo "$elenco" | xargs sha256sum | sha256sum | cut -c1-16)
-file=$(echo "$elenco" | sed "s/.*/'&'/" | paste -sd, | sed 's/,/, /g')
+file=$(cd "$web" && { sha256sum index.html | sed 's|index\.html$|./|'; echo "$elenco" | xargs sha256sum; } |
+  sed "s/^\([0-9a-f]*\)  \(.*\)$/'\2': '\1'/" | paste -sd, | sed 's/,/, /g')
 sed -e "s|@VERSIONE@|$versione|" -e "s|@FILE@|$file|" web/sw.js > "$web/sw.js"
 
 # No path of this machine in what is served, the core's WebAssembly included (decoded
 # from its script); then the folder a static host serves as one ZIP, entries in name
 # order and dated by the last commit, with SHA256SUMS and BUILDINFO beside it.
 . scripts/riproducibile.sh
-python3 - "$web/ponderino-core.js" "$build/ponderino-core.wasm" <<'FINE'
+python3 - "$web/$nucleo" "$build/ponderino-core.wasm" <<'FINE'
 import base64, re, sys
 testo = open(sys.argv[1]).read()
 open(sys.argv[2], "wb").write(base64.b64decode(re.search(r"data:application/[a-z-]+;base64,([A-Za-z0-9+/=]+)", testo)[1]))

@@ -19,6 +19,10 @@ const RADICE = join(dirname(fileURLToPath(import.meta.url)), '..', '..');
 export const CARTELLA = resolve(process.env.PONDERINO_WEB || join(RADICE, 'build-web'));
 export const INDIRIZZO_FILE = pathToFileURL(join(CARTELLA, 'index.html')).href;
 export const MOTORI = (process.env.PONDERINO_MOTORI || 'chromium,firefox,webkit').split(',');
+// A script of the build by the start of its name: 'ponderino', 'ponderino-core', 'finestre'
+// (each name carries its content hash).
+export const script = (inizio, cartella = CARTELLA) =>
+  readdirSync(cartella).find((f) => new RegExp(`^${inizio}-[0-9a-f]{12}\\.js$`).test(f));
 
 // The desktop's sample subject (tests/e2e/x_privato.py) and its eight result texts in
 // file order, under Italian settings; the method buttons in the same order with the
@@ -353,7 +357,7 @@ export async function servi(cartella = CARTELLA) {
   const server = createServer((req, res) => {
     const percorso = decodeURIComponent(new URL(req.url, 'http://x').pathname);
     richieste.push(percorso);
-    const file = join(cartella, percorso === '/' ? 'index.html' : percorso);
+    const file = join(cartella, percorso.endsWith('/') ? percorso + 'index.html' : percorso);
     if (!file.startsWith(cartella) || !existsSync(file) || !statSync(file).isFile()) {
       res.writeHead(404).end();
       return;

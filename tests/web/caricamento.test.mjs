@@ -4,31 +4,37 @@
 import { after, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { appendFileSync, cpSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { createHash } from 'node:crypto';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
-import { avvia, spegni, servi, vede, sel, valore, compila, davanti, messaggio, dati, CARTELLA, RIGA_ZERI } from './browser.mjs';
+import { avvia, spegni, servi, vede, sel, valore, compila, davanti, messaggio, dati, script, CARTELLA, RIGA_ZERI } from './browser.mjs';
 
 const clic = (b, finestra, nome) => b.clic(sel(finestra, nome));
 after(() => spegni());
 
-// A copy of the build, marked as build `versione` (none: the build as it is), less one file.
-function copia(cartella, versione, senza) {
+// A copy of the build, marked as build `versione` (none: the build as it is), less one
+// script; the worker's list holds the marked scripts' hashes (`falsa`: it does not).
+function copia(cartella, versione, senza, falsa) {
   rmSync(cartella, { recursive: true, force: true });
   cpSync(CARTELLA, cartella, { recursive: true });
   if (versione) {
-    appendFileSync(join(cartella, 'finestre.js'), `\nvar VERSIONE_TABELLE = '${versione}';\n`);
-    appendFileSync(join(cartella, 'ponderino.js'), `\nwindow.VERSIONE_PAGINA = '${versione}';\n`);
     const sw = join(cartella, 'sw.js');
-    writeFileSync(sw, readFileSync(sw, 'utf8').replace(/const VERSIONE = '([^']*)'/, `const VERSIONE = '$1${versione}'`));
+    let lavoratore = readFileSync(sw, 'utf8').replace(/const VERSIONE = '([^']*)'/, `const VERSIONE = '$1${versione}'`);
+    for (const [inizio, riga] of [['finestre', `\nvar VERSIONE_TABELLE = '${versione}';\n`], ['ponderino', `\nwindow.VERSIONE_PAGINA = '${versione}';\n`]]) {
+      const file = join(cartella, script(inizio, cartella));
+      appendFileSync(file, riga);
+      if (!falsa) lavoratore = lavoratore.replace(new RegExp(`('${script(inizio, cartella)}': ')[0-9a-f]+`), `$1${createHash('sha256').update(readFileSync(file)).digest('hex')}`);
+    }
+    writeFileSync(sw, lavoratore);
   }
-  if (senza) rmSync(join(cartella, senza));
+  if (senza) rmSync(join(cartella, script(senza, cartella)));
 }
 const versione = (b) => b.valuta(() => [window.VERSIONE_TABELLE || 'A', window.VERSIONE_PAGINA || 'A']);
 
 test('senza il nucleo: le finestre e i comandi che non calcolano funzionano', async () => {
   const cartella = mkdtempSync(join(tmpdir(), 'ponderino-senza-nucleo-'));
-  copia(cartella, null, 'ponderino-core.js');
+  copia(cartella, null, 'ponderino-core');
   const b = await avvia('chromium');
   try {
     // The page asks to keep its storage, as browsers that forget unvisited sites offer.
@@ -37,7 +43,7 @@ test('senza il nucleo: le finestre e i comandi che non calcolano funzionano', as
     });
     await b.page.goto(pathToFileURL(join(cartella, 'index.html')).href);
     await vede(() => messaggio(b), /^Ponderino non può calcolare: /);
-    assert.equal(await b.valuta(() => window.persistenzaChiesta), true);
+    assert.equal(await b.valuta(() => window.persistenzaChiesta), undefined);
     await b.premi('Enter');
     for (const [finestra, nome, poi] of [['Form1', 'Command1', 'form7'], ['form7', 'Command1', 'Form1'], ['Form1', 'Command2', 'Form2']]) {
       await clic(b, finestra, nome);
@@ -45,6 +51,15 @@ test('senza il nucleo: le finestre e i comandi che non calcolano funzionano', as
     }
     await clic(b, 'Form2', 'Command8');
     await vede(() => dati(b), RIGA_ZERI);
+    // Asked once a line is stored; a line stored in another tab is the one downloaded.
+    assert.equal(await b.valuta(() => window.persistenzaChiesta), true);
+    const scarica = () => b.valuta(() => document.getElementById('scarica').href);
+    const prima = await scarica();
+    const altra = await b.page.browserContext().newPage();
+    await altra.goto(b.page.url());
+    await altra.evaluate(() => localStorage.setItem('ponderino/dati.txt', '"1","2"\r\n'));
+    await altra.close();
+    await vede(async () => (await scarica()) !== prima, true);
     await clic(b, 'Form2', 'Command13');
     await vede(() => messaggio(b), /^Ponderino non può calcolare: /);
   } finally {
@@ -53,47 +68,67 @@ test('senza il nucleo: le finestre e i comandi che non calcolano funzionano', as
   }
 });
 
-test('aggiornamento: una versione intera alla volta, alla partenza dopo, anche senza rete', async () => {
-  const cartella = mkdtempSync(join(tmpdir(), 'ponderino-servita-'));
+test('aggiornamento: una versione intera alla volta, offerta e presa con «Aggiorna», anche senza rete', async () => {
+  // Two builds at two folders of one site: /a/ is updated, /b/ keeps its own copy.
+  const sito = mkdtempSync(join(tmpdir(), 'ponderino-servita-'));
+  const cartella = join(sito, 'a');
   copia(cartella);
-  const server = await servi(cartella);
-  let b = await avvia('chromium', { condiviso: true });
+  const server = await servi(sito);
+  const a = server.indirizzo + 'a/';
+  const b = await avvia('chromium', { condiviso: true });
   const calcola = async () => {
     await clic(b, 'Form1', 'Command2');
     await compila(b, { alt: '170' });
     await clic(b, 'Form2', 'Command13');
     await vede(() => valore(b, 'Form2', 'kgp'), '70');
   };
-  try {
-    await b.vai(server.indirizzo);
+  const installa = async (indirizzo) => {
+    await b.vai(indirizzo);
     await b.valuta(() => navigator.serviceWorker.ready.then(() => true));
-    await b.vai(server.indirizzo);
+    await b.vai(indirizzo);
     await b.attendi(() => navigator.serviceWorker.controller !== null);
-    // Build B, but the network gives it only in part: the page stays wholly A, and works.
-    copia(cartella, 'B', 'ponderino-core.js');
-    await b.vai(server.indirizzo);
-    assert.deepEqual(await versione(b), ['A', 'A']);
-    await calcola();
-    // Build B whole: fetched in the background, it waits while a page of A is open.
+  };
+  const offerta = () => b.valuta(() => !document.getElementById('aggiornamento').hidden &&
+    document.getElementById('aggiornamento').textContent);
+  try {
+    await installa(a);
+    // Build B, but the network gives it only in part, or a file that is not B's: never
+    // installed; the page stays wholly A, offers nothing, and works.
+    for (const [senza, falsa] of [['ponderino-core', false], [null, true]]) {
+      copia(cartella, 'B', senza, falsa);
+      await b.valuta(() => navigator.serviceWorker.getRegistration().then((r) => r.update()).catch(() => {}).then(() => true));
+      await b.attendi(() => navigator.serviceWorker.getRegistration().then((r) => !r.installing));
+      assert.equal(await b.valuta(() => navigator.serviceWorker.getRegistration().then((r) => !!r.waiting)), false, senza);
+      await b.vai(a);
+      assert.deepEqual([await versione(b), await offerta()], [['A', 'A'], false]);
+      await calcola();
+    }
+    // Build B whole: fetched in the background, offered; «Aggiorna» moves to it at once,
+    // the calculation screen's boxes as they were.
     copia(cartella, 'B');
     await b.valuta(() => navigator.serviceWorker.getRegistration().then((r) => r.update()).then(() => true));
-    await b.attendi(() => navigator.serviceWorker.getRegistration().then((r) => !!r && !!r.waiting));
-    await b.vai(server.indirizzo);
+    await vede(offerta, 'È disponibile una nuova versione di Ponderino — Aggiorna');
     assert.deepEqual(await versione(b), ['A', 'A']);
-    // The next start is wholly B, also offline, and only B's cache is left.
-    await b.chiudi();
-    b = await avvia('chromium', { condiviso: true });
-    await b.vai(server.indirizzo);
-    await vede(() => versione(b), ['B', 'B']);
+    await compila(b, { peso: '71' });
+    await b.clic('#aggiorna');
+    await vede(() => versione(b).catch(() => null), ['B', 'B']);
+    await b.attendi(() => document.documentElement.dataset.pronto === 'si');
+    assert.deepEqual([await davanti(b), await valore(b, 'Form2', 'alt'), await valore(b, 'Form2', 'peso'), await valore(b, 'Form2', 'kgp')],
+      ['Form2', '170', '71', '70']);
+    copia(join(sito, 'b'));
+    await installa(server.indirizzo + 'b/');
+    // Offline, /a/ is wholly B and /b/ wholly A: one cache each.
     server.chiudi();
     await b.page.setOfflineMode(true);
-    await b.vai(server.indirizzo);
-    assert.deepEqual(await versione(b), ['B', 'B']);
-    await calcola();
-    assert.equal((await b.valuta(() => caches.keys())).length, 1);
+    for (const [cartella, attesa] of [['a/', 'B'], ['b/', 'A']]) {
+      await b.vai(server.indirizzo + cartella);
+      assert.deepEqual(await versione(b), [attesa, attesa], cartella);
+      await calcola();
+    }
+    assert.equal((await b.valuta(() => caches.keys())).length, 2);
   } finally {
     await b.chiudi();
     server.chiudi();
-    rmSync(cartella, { recursive: true, force: true });
+    rmSync(sito, { recursive: true, force: true });
   }
 });

@@ -50,13 +50,22 @@ perMotore((motore) => {
       await vede(() => attivo(b), ORDINE_TAB.at(-1));
     };
     await b.valuta(() => { window.print = () => { document.body.dataset.stampato = 'si'; }; });
+    // The browser's own print (Ctrl+P) gives the summary, or the line on how to print it.
+    const stampaDelBrowser = (atteso) => async () => vede(() => b.valuta(() => {
+      dispatchEvent(new Event('beforeprint'));
+      return document.getElementById('stampa').textContent.slice(0, 200);
+    }), atteso);
+    await stampaDelBrowser(/^Per stampare il riepilogo/)();
 
     // Every access key of every window: the window in front, the key, what shows it worked.
     const tasti = [
       ['Form1', 'i', fronte('form7')], ['form7', 'e', fronte('Form1')],
       ['Form1', 'c', async () => { await fronte('Form2')(); await ordineTab(); await compila(b, SOGGETTO); }],
       ['Form2', 'h', fronte('Form3')], ['Form3', 'e', fronte('Form2')], ['Form2', 'c', fronte('form4')], ['form4', 'e', fronte('Form2')],
-      ['Form2', 's', () => vede(() => b.valuta(() => document.body.dataset.stampato), 'si')],
+      ['Form2', 's', async () => {
+        await vede(() => b.valuta(() => document.body.dataset.stampato), 'si');
+        await stampaDelBrowser(/Programma per la determinazione/)();
+      }],
       ['Form2', 'p', async () => {
         await vede(() => valore(b, 'Form2', 'alt'), '');
         // Alt+? moves among the three guide buttons that share it.
@@ -108,6 +117,8 @@ perMotore((motore) => {
   test('Mac: Ctrl+Opzione+lettera', { skip: motore !== 'chromium' && 'the Apple platform is given to Chromium only' },
     () => conBrowser(motore, { mac: true }, async (b) => {
       await clic(b, 'Form1', 'Command2');
+      assert.equal(await b.valuta((s) => document.querySelector(s).getAttribute('aria-keyshortcuts'), sel('Form2', 'Command4')),
+        'Control+Alt+C');
       await compila(b, { alt: '170' });
       for (const tasto of ['e', 'c', 'p']) await b.alt(tasto);
       await vede(() => valore(b, 'Form2', 'alt'), '170');
@@ -127,9 +138,16 @@ perMotore((motore) => {
           const r = e.getBoundingClientRect();
           return r.width < 44 || r.height < 44 || r.right > innerWidth;
         });
+        // The page's links are never under a window: each is hit at its middle.
+        const coperti = ['scarica', 'aiuto'].filter((id) => {
+          const a = document.getElementById(id);
+          a.scrollIntoView();
+          const r = a.getBoundingClientRect();
+          return document.elementFromPoint(r.x + r.width / 2, r.y + r.height / 2) !== a;
+        });
         return [document.documentElement.scrollWidth <= innerWidth, piccoli.map((e) => e.dataset.nome),
-          dentro('input').filter((e) => parseFloat(getComputedStyle(e).fontSize) < 16).map((e) => e.dataset.nome)];
-      }, finestra), [true, [], []], finestra);
+          dentro('input').filter((e) => parseFloat(getComputedStyle(e).fontSize) < 16).map((e) => e.dataset.nome), coperti];
+      }, finestra), [true, [], [], []], finestra);
       const tocca = (finestra, nome) => b.tocca(sel(finestra, nome));
       await controlla('Form1');
       for (const [finestra, nome, poi] of [['Form1', 'Command1', 'form7'], ['form7', 'Command1', 'Form1'], ['Form1', 'Image1', 'Form5'],
@@ -146,8 +164,11 @@ perMotore((motore) => {
       await vede(() => dati(b), RIGA);
       await controlla('form4');
       await tocca('form4', 'Command1');
-      await b.dimensiona(360, 740);
-      await controlla('Form2');
+      // Upright, held sideways, and a short desktop window.
+      for (const [larghezza, altezza] of [[844, 390], [1200, 520], [360, 740]]) {
+        await b.dimensiona(larghezza, altezza);
+        await controlla('Form2');
+      }
       await tocca('Form2', 'Command2');
       await controlla('Form3');
       // Only the window in front is seen; the list of open windows brings back any other.
@@ -261,6 +282,33 @@ perMotore((motore) => {
     await b.attendi((s) => document.querySelector(s).dataset.immagine === 'disegni/grayne2.svg', sel('Form2', 'help1'));
     await vede(() => valore(b, 'Form2', 'alt'), '95170');
   }));
+
+  // Real input during a hold, on a phone: a tap (Chromium's touch), a Tab, an Enter, each
+  // acts once, after it. Showing the calculation screen by a tap focuses no field.
+  test('le guide: tocco, Tab e Invio veri durante la trattenuta', (t) => conBrowser(motore,
+    { larghezza: 390, altezza: 844, tocco: true }, async (b) => {
+      if (b.limiti.tocco) t.diagnostic(b.limiti.tocco);
+      await b.tocca(sel('Form1', 'Command2'));
+      await vede(() => davanti(b), 'Form2');
+      if (!b.limiti.tocco) assert.notEqual(await b.valuta(() => document.activeElement.tagName), 'INPUT');
+      await compila(b, { alt: '170' });
+      for (const [nome, fuoco, durante, dopo] of [
+        ['Tab', 'alt', () => b.premi('Tab'), () => vede(() => attivo(b), 'Command4')],
+        ['Invio', 'Command13', () => b.premi('Enter'), () => vede(() => valore(b, 'Form2', 'kgp'), '70')],
+        ['tocco', 'alt', () => b.tocca(sel('Form2', 'Command13')), () => vede(() => valore(b, 'Form2', 'kgp'), '70')],
+      ]) {
+        await b.valuta((sf, sk, sg) => {
+          document.querySelector(sk).value = '';
+          document.querySelector(sf).focus();
+          document.querySelector(sg).click();
+        }, sel('Form2', fuoco), sel('Form2', 'kgp'), sel('Form2', 'Command1'));
+        await durante();
+        assert.equal(await b.valuta(() => document.documentElement.getAttribute('aria-busy')), 'true', nome);
+        assert.equal(await valore(b, 'Form2', 'kgp'), '', nome);
+        await b.attendi(() => !document.documentElement.hasAttribute('aria-busy'));
+        await dopo();
+      }
+    }));
 
   test('testi sbagliati e memoria piena o rifiutata', async () => {
     await conBrowser(motore, {}, async (b) => {

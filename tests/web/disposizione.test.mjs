@@ -8,7 +8,7 @@ import {
   ordineDiPittura, ordineDiTab, chiaviDiAccesso, bersaglioDelTasto, prossimoTab, pezziDidascalia, separatori,
   sistemaApple, righeInColonna, geometria, sfondoPieno,
 } from '../../web/moduli/disposizione.mjs';
-import { CARTELLA } from './browser.mjs';
+import { CARTELLA, script } from './browser.mjs';
 
 const riga = (nome, tabIndex, contenitore = '', tipo = 'Pulsante') => ({ nome, tabIndex, contenitore, tipo });
 
@@ -58,7 +58,7 @@ test('separatori di ogni lingua, anche fuori dal Latin-1', () => {
 });
 
 test('una colonna: le righe della schermata di calcolo', () => {
-  const F = new Function(readFileSync(join(CARTELLA, 'finestre.js'), 'utf8') + '; return FINESTRE;')();
+  const F = new Function(readFileSync(join(CARTELLA, script('finestre')), 'utf8') + '; return FINESTRE;')();
   const righe = (n) => { const fin = F[n]; return righeInColonna(fin, geometria(fin.controlli), sfondoPieno(fin)); };
   assert.deepEqual(righe('Form2'), [['Label2(0)', 'nome'], ['Label2(1)', 'eta', 'Text4(5)'], ['Label2(2)', 'peso', 'Text4(0)'],
     ['Label2(3)', 'spalle', 'Text4(1)'], ['Label2(4)', 'torace', 'Text4(2)'], ['Label2(5)', 'vita', 'Text4(3)'],

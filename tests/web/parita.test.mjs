@@ -6,7 +6,7 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
-import { readFileSync } from 'node:fs';
+import { readdirSync, readFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
@@ -96,7 +96,7 @@ test('the WebAssembly core gives what the native core gives', async () => {
   const attesi = uscita.stdout.toString('utf8').trimEnd().split('\n');
   assert.equal(attesi.length, elenco.length);
 
-  const core = await createRequire(import.meta.url)(path.join(cartellaWeb, 'ponderino-core.js'))();
+  const core = await createRequire(import.meta.url)(path.join(cartellaWeb, readdirSync(cartellaWeb).find((f) => /^ponderino-core-[0-9a-f]{12}\.js$/.test(f))))();
   const campi = ['nome', 'eta', 'peso', 'spalle', 'torace', 'vita', 'alt'];
   let falliti = 0;
   elenco.forEach(([dec, rag, ...resto], i) => {

@@ -18,6 +18,12 @@ export function scrivi(riga) {
     throw new Error(NON_SALVATO);
   }
   aggiornaScarica();
+  chiediPersistenza();
+}
+
+// A line stored in another tab of the page: the download gives it too.
+export function seguiAltreSchede() {
+  window.addEventListener('storage', (e) => { if (e.key === CHIAVE || e.key === null) aggiornaScarica(); });
 }
 
 // The download link: the stored bytes as they are, whatever characters they hold.
@@ -38,8 +44,12 @@ export function aggiornaScarica() {
 }
 
 // Some browsers (Safari among them) forget what a site stored when it has not been
-// visited for a while, unless the storage is made persistent: ask, where offered.
-export function chiediPersistenza() {
+// visited for a while, unless the storage is made persistent: ask, where offered, once
+// something is stored (Firefox asks the person), and only once.
+let chiesta = false;
+function chiediPersistenza() {
+  if (chiesta) return;
+  chiesta = true;
   try {
     if (navigator.storage && navigator.storage.persist) navigator.storage.persist().catch(() => {});
   } catch (e) { /* nothing to ask */ }

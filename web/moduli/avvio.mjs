@@ -5,10 +5,11 @@
 // classic script, ponderino.js.
 import * as archivio from './archivio.mjs';
 import { separatori, sistemaApple } from './disposizione.mjs';
-import { mostra, ricomincia, preparaLayout } from './finestre.mjs';
+import { stato, mostra, ricomincia, preparaLayout } from './finestre.mjs';
 import { preparaComandi } from './comandi.mjs';
 import { preparaMessaggio, mostraMessaggio } from './messaggio.mjs';
 import { preparaTastiera } from './tastiera.mjs';
+import { registra, ripristina } from './aggiornamento.mjs';
 
 // Regional settings: the browser's first language, as the desktop takes the system's.
 const lingua = (navigator.languages && navigator.languages[0]) || navigator.language || 'it';
@@ -18,7 +19,7 @@ const lingua = (navigator.languages && navigator.languages[0]) || navigator.lang
 function caricaNucleo() {
   return new Promise((fatto, errore) => {
     const script = document.createElement('script');
-    script.src = 'ponderino-core.js';
+    script.src = NUCLEO;       // the core's file name, with its content hash (scripts/web.sh)
     script.onload = () => (typeof PonderinoCore === 'function' ? fatto(PonderinoCore())
       : errore(new Error('ponderino-core.js non contiene il nucleo')));
     script.onerror = () => errore(new Error('ponderino-core.js manca'));
@@ -39,11 +40,14 @@ function precarica(file) {
 function avvia() {
   preparaLayout();
   preparaMessaggio();
-  preparaTastiera(sistemaApple(navigator));
+  stato.apple = sistemaApple(navigator);
+  preparaTastiera(stato.apple);
   document.getElementById('ricomincia').addEventListener('click', ricomincia);
   archivio.aggiornaScarica();
-  archivio.chiediPersistenza();
+  archivio.seguiAltreSchede();
   const f = mostra('Form1');
+  document.documentElement.dataset.avviata = 'si';
+  ripristina();
   const nucleo = preparaComandi(caricaNucleo, separatori(lingua));
   // The first window is usable once its own pictures are drawn.
   const prime = [...Array.from(f.sezione.querySelectorAll('[data-immagine]'), (el) => el.dataset.immagine),
@@ -66,7 +70,7 @@ function avvia() {
     manifesto.rel = 'manifest';
     manifesto.href = 'manifest.webmanifest';
     document.head.append(manifesto);
-    if ('serviceWorker' in navigator) navigator.serviceWorker.register('sw.js').catch(() => { /* works online all the same */ });
+    if ('serviceWorker' in navigator) registra();
   }
 }
 

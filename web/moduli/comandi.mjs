@@ -4,7 +4,7 @@
 import * as archivio from './archivio.mjs';
 import { finestre, stato, mostra, stampa, termina, impostaImmagine, finestraDavanti } from './finestre.mjs';
 import { mostraMessaggio } from './messaggio.mjs';
-import { stampaRiepilogo } from './stampa.mjs';
+import { stampaRiepilogo, componiRiepilogo, preparaStampaDelBrowser } from './stampa.mjs';
 
 let core = null;
 let pronto = Promise.reject(new Error('il nucleo non è stato caricato'));
@@ -20,6 +20,13 @@ export function preparaComandi(caricaNucleo, regionali) {
     return m;
   });
   pronto.catch(() => {});
+  // Ctrl+P: the summary of the calculation screen as «Stampa» would print it, if any.
+  preparaStampaDelBrowser(() => {
+    const f = finestre.Form2;
+    if (!core || !f) return false;
+    componiRiepilogo(core, ingresso(f), archivio.leggi());
+    return true;
+  });
   return pronto;
 }
 
@@ -85,6 +92,14 @@ function fineComando() {
 }
 
 export function inAttesa(azione) { coda.push(azione); }
+
+// Resolves once no command runs and nothing waits for a hold to end.
+export async function quandoFermo() {
+  while (pendenti || coda.length) {
+    await catena;
+    await new Promise((fatto) => setTimeout(fatto));
+  }
+}
 
 // The click on a control: its window comes to the front, then its command runs.
 export function esegui(el) {

@@ -8,8 +8,9 @@ import {
 export const finestre = {};      // name -> built window
 const pila = [];                 // shown windows, back to front
 let zSuccessivo = 1;
-// While a guide is held, input waits (comandi.mjs sets it).
-export const stato = { trattenuto: false };
+// While a guide is held, input waits (comandi.mjs sets it); whether the last input was a
+// touch (tastiera.mjs sets it); whether access keys are Apple's Control+Option (avvio.mjs).
+export const stato = { trattenuto: false, tocco: false, apple: false };
 
 const punti = (pt) => (pt * 4) / 3 + 'px';
 const rgb = (c) => (c ? 'rgb(' + c.join(',') + ')' : '');
@@ -65,7 +66,7 @@ function creaControllo(c, { nomi, etichettaDi, campi, idDi, geo, z }) {
     const chiave = tastoRapido(c.testo);
     if (chiave) {
       el.dataset.tasto = chiave;
-      el.setAttribute('aria-keyshortcuts', 'Alt+' + (chiave === '?' ? '?' : chiave.toUpperCase()));
+      el.setAttribute('aria-keyshortcuts', (stato.apple ? 'Control+Alt+' : 'Alt+') + chiave.toUpperCase());
     }
   } else if (c.tipo === 'Casella') {
     el = document.createElement('input');
@@ -116,6 +117,7 @@ function crea(nome) {
   sezione.id = 'finestra-' + nome;
   sezione.dataset.finestra = nome;
   sezione.setAttribute('aria-labelledby', 'titolo-' + nome);
+  sezione.tabIndex = -1;
 
   const barra = document.createElement('h2');
   barra.className = 'barra';
@@ -214,7 +216,10 @@ export function mostra(nome) {
   f.sezione.style.zIndex = zSuccessivo++;
   document.title = FINESTRE[nome].progetto.didascalia;
   aggiornaElenco();
-  const fuoco = (f.ultimoFuoco && f.sezione.contains(f.ultimoFuoco)) ? f.ultimoFuoco : ordineTab(f)[0];
+  let fuoco = (f.ultimoFuoco && f.sezione.contains(f.ultimoFuoco)) ? f.ultimoFuoco : ordineTab(f)[0];
+  // On a touch screen a field focused by itself would raise the on-screen keyboard over
+  // the window before anyone chose a field: there the window itself takes the focus.
+  if (stato.tocco && fuoco && fuoco.tagName === 'INPUT') fuoco = f.sezione;
   if (fuoco) fuoco.focus({ preventScroll: !nuova });
   if (document.documentElement.classList.contains('stretta')) window.scrollTo(0, 0);
   return f;
@@ -248,6 +253,15 @@ export function posiziona(f) {
   y = Math.max(0, y);
   f.sezione.style.left = Math.round(x) + 'px';
   f.sezione.style.top = Math.round(y) + 'px';
+  altezzaSchermo();
+}
+
+// The windows stand absolutely placed: the screen reaches below the lowest of them, so
+// that the page's bar below it is never under a window.
+function altezzaSchermo() {
+  const schermo = document.getElementById('schermo');
+  const fondo = Math.max(0, ...Object.values(finestre).map((f) => f.sezione.offsetTop + f.sezione.offsetHeight));
+  schermo.style.minHeight = document.documentElement.classList.contains('stretta') ? '' : 'max(calc(100vh - 3em), ' + fondo + 'px)';
 }
 
 // What Tab reaches in a window, in order: what is shown of it.
@@ -262,22 +276,27 @@ export function termina() {
   pila.length = 0;
   aggiornaElenco();
   document.title = 'Ponderino';
+  document.getElementById('schermo').hidden = true;
   document.getElementById('chiuso').hidden = false;
   document.getElementById('ricomincia').focus();
 }
 
 export function ricomincia() {
   document.getElementById('chiuso').hidden = true;
+  document.getElementById('schermo').hidden = false;
   mostra('Form1');
 }
 
-// 1:1 when the screen is wide enough for the widest window, else one column.
+// 1:1 when the screen is wide and tall enough for the largest window with its title bar,
+// else one column: a phone held sideways gets the buttons a finger can hit.
 export function preparaLayout() {
-  const larghezzaMassima = Math.max(...Object.values(FINESTRE).map((f) => pixel(f.progetto.larghezza)));
-  const stretto = window.matchMedia('(max-width: ' + (larghezzaMassima + 23) + 'px)');
+  const massimo = (misura) => Math.max(...Object.values(FINESTRE).map((f) => pixel(f.progetto[misura])));
+  const stretto = window.matchMedia('(max-width: ' + (massimo('larghezza') + 23) + 'px), (max-height: ' +
+    (massimo('altezza') + 23) + 'px)');
   const aggiorna = () => {
     document.documentElement.classList.toggle('stretta', stretto.matches);
     for (const f of Object.values(finestre)) posiziona(f);
+    altezzaSchermo();
   };
   stretto.addEventListener('change', aggiorna);
   aggiorna();

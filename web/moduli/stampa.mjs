@@ -1,9 +1,38 @@
 // The summary: a print-only document of 47 lines, placed by the core, then the
-// browser's print dialog.
+// browser's print dialog; the browser's own print gives the same summary.
 import { misura } from './finestre.mjs';
+
+// What the browser's own print (Ctrl+P) gives when there is no summary to print.
+export const COME_STAMPARE = 'Per stampare il riepilogo: nella schermata di calcolo si scrivono le misure, si ' +
+  'preme «Conferma qui i dati prima di continuare», poi «Stampa».';
 
 // Throws the desktop's message when nothing readable is stored.
 export function stampaRiepilogo(core, ingresso, contenuto) {
+  componiRiepilogo(core, ingresso, contenuto);
+  stampaInCorso = true;
+  try { window.print(); } finally { stampaInCorso = false; }
+}
+
+// While «Stampa» prints, the print document is already the summary.
+let stampaInCorso = false;
+
+// The browser's own print: the summary of what the calculation screen holds now, or,
+// when there is none to print, the line that says how to print it.
+export function preparaStampaDelBrowser(riepilogo) {
+  window.addEventListener('beforeprint', () => {
+    if (stampaInCorso) return;
+    try {
+      if (riepilogo()) return;
+    } catch (e) { /* nothing readable stored: the line below */ }
+    const foglio = document.getElementById('stampa');
+    foglio.textContent = '';
+    const linea = document.createElement('p');
+    linea.textContent = COME_STAMPARE;
+    foglio.append(linea);
+  });
+}
+
+export function componiRiepilogo(core, ingresso, contenuto) {
   const foglio = document.getElementById('stampa');
   const stile = getComputedStyle(foglio);
   const testo = misura(stile.fontSize + ' ' + stile.fontFamily);
@@ -23,5 +52,4 @@ export function stampaRiepilogo(core, ingresso, contenuto) {
     }
     foglio.append(linea);
   }
-  window.print();
 }

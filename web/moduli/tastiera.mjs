@@ -11,9 +11,9 @@ const attivabile = (t) => (t instanceof Element ? t.closest('.finestra button, .
 const nelMessaggio = (t) => t instanceof Element && !!t.closest('#messaggio');
 
 // What the page's bar shows that takes the focus, in order (the list of open windows
-// is shown in one column only).
-const barra = () => Array.from(document.querySelectorAll('#elenco-finestre button, #piede a[href]'))
-  .filter((el) => el.offsetParent !== null);
+// is shown in one column only, the offer of a new build only when there is one).
+const barra = () => Array.from(document.querySelectorAll('#elenco-finestre button, #piede a[href], #aggiornamento button'))
+  .filter((el) => el.getClientRects().length > 0);
 
 function gestisciTasto(e, apple) {
   if (messaggioAperto()) return false;
@@ -84,7 +84,11 @@ function scriviNelCampo(scrivi) {
 
 export function preparaTastiera(apple) {
   const trattieni = (e) => stato.trattenuto && !nelMessaggio(e.target);
-  for (const tipo of ['pointerdown', 'mousedown', 'touchstart', 'beforeinput', 'keypress', 'keyup']) {
+  // Whether the last input was a touch, held or not.
+  document.addEventListener('pointerdown', (e) => { stato.tocco = e.pointerType === 'touch'; }, true);
+  document.addEventListener('keydown', () => { stato.tocco = false; }, true);
+  // A touch is not cancelled: the browser must still make the click that waits in line.
+  for (const tipo of ['pointerdown', 'mousedown', 'beforeinput', 'keypress', 'keyup']) {
     document.addEventListener(tipo, (e) => {
       if (trattieni(e)) { e.preventDefault(); e.stopPropagation(); }
     }, { capture: true, passive: false });
