@@ -35,7 +35,13 @@ if [ ! -f "$radice/.completo" ]; then
   echo "Debian 13: root made in $(( $(date +%s) - inizio )) s"
 fi
 
+# This machine's way out: its name servers, and the certificate authorities it added
+# (a proxy's), which apt and npm in the root need as much as here.
 "${SUDO[@]}" cp -L /etc/resolv.conf "$radice/etc/resolv.conf"
+if ls /usr/local/share/ca-certificates/*.crt >/dev/null 2>&1; then
+  "${SUDO[@]}" cp /usr/local/share/ca-certificates/*.crt "$radice/usr/local/share/ca-certificates/"
+  "${SUDO[@]}" chroot "$radice" update-ca-certificates >/dev/null
+fi
 "${SUDO[@]}" mkdir -p "$radice/.radice-esterna"
 
 # dentro COMMAND...: runs COMMAND in the root, as the root's own system: in a mount
@@ -54,7 +60,7 @@ dentro() {
     pivot_root . .radice-esterna
     umount -l /.radice-esterna
     cd /
-    exec /usr/bin/env -i HOME=/root TERM=dumb LANG=C.UTF-8 \
+    exec /usr/bin/env -i HOME=/root TERM=dumb LANG=C.UTF-8 NODE_EXTRA_CA_CERTS=/etc/ssl/certs/ca-certificates.crt \
       PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin "$@"' _ "$radice" "$@"
 }
 

@@ -44,7 +44,7 @@ fi
 # tests, NSIS for the installer, and the glibc locales Wine takes its regional
 # settings from.
 if [ "${1:-}" = windows ]; then
-  pacchetti+=(g++-mingw-w64-x86-64-posix ninja-build wine wine64 nsis locales)
+  pacchetti+=(g++-mingw-w64-x86-64-posix ninja-build wine wine64 nsis locales p7zip-full unzip)
 fi
 # The web edition (make web): the WebAssembly compiler and the three browsers its
 # tests drive (WebKitGTK's through its WebDriver, in Xvfb; locales for the languages

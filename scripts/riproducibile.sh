@@ -18,13 +18,21 @@ scrivi_buildinfo() {
 }
 
 # Fails, naming the file and the path, when a shipped file carries a path of the build
-# machine: the home folder, a .cache folder, the source or a build folder.
+# machine: the home folder, a .cache folder, the source or a build folder. Give it
+# the files as they are shipped inside their packages (unpacked), not the packages:
+# what is compressed there cannot be read from outside. A file that is not there fails.
 #   senza_percorsi SOURCE_DIR BUILD_DIR FILE...
 senza_percorsi() {
     local sorgente=$1 build=$2 f trovati
     shift 2
     for f in "$@"; do
-        trovati=$(strings -a -n 6 "$f" | grep -F -e "$HOME/" -e "/.cache/" -e "$sorgente/" -e "$build/" | head -n 3 || true)
+        [ -f "$f" ] || { echo "senza_percorsi: manca $f" >&2; return 1; }
+        # A compressed file (a man page, a changelog) is looked at inside.
+        case $f in
+            *.gz) trovati=$(gzip -dc "$f" | strings -a -n 6) ;;
+            *) trovati=$(strings -a -n 6 "$f") ;;
+        esac
+        trovati=$(echo "$trovati" | grep -F -e "$HOME/" -e "/.cache/" -e "$sorgente/" -e "$build/" | head -n 3 || true)
         if [ -n "$trovati" ]; then
             echo "$f porta percorsi di questa macchina:" >&2
             echo "$trovati" >&2

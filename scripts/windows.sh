@@ -32,7 +32,15 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DPONDERINO_RASTERIZZA="$radice/build/assets/ponderino_rasterizza"
 cmake --build "$build" -j "$(nproc)"
 bash packaging/windows/pacchetti.sh "$build"
-senza_percorsi "$radice" "$radice/$build" "$build/bin/ponderino.exe" $(awk '{print $2}' "$build/SHA256SUMS")
+# No path of this machine in what is shipped: the installer and the ZIP unpacked, every
+# file they hold (the installer's own script and uninstaller among them).
+spacchettati=$(mktemp -d)
+7z x -y -o"$spacchettati/installatore" "$build"/ponderino-*-win64.exe >/dev/null
+unzip -q "$build"/ponderino-*-win64-portatile.zip -d "$spacchettati/zip"
+mapfile -t contenuto < <(find "$spacchettati" -type f)
+[ "${#contenuto[@]}" -gt 30 ] || { echo "make windows: the packages unpacked hold ${#contenuto[@]} files" >&2; exit 1; }
+senza_percorsi "$radice" "$radice/$build" "$build/bin/ponderino.exe" "${contenuto[@]}"
+rm -rf "$spacchettati"
 
 # Reproducible anywhere: the packaged program alone, built again from a copy of the
 # tracked sources at another folder depth, with another HOME and umask 077, gives the
@@ -54,7 +62,7 @@ seconda=$sorgenti/$(basename "$build")
   cmake --build "$seconda" --target ponderino -j "$(nproc)" >/dev/null
   bash "$sorgenti/packaging/windows/pacchetti.sh" "$seconda" >/dev/null
 )
-for f in bin/ponderino.exe $(awk '{print $2}' "$build/SHA256SUMS") SHA256SUMS BUILDINFO; do
+for f in bin/ponderino.exe $(awk '{print $2}' "$build/SHA256SUMS"); do
   cmp "$build/$f" "$seconda/$f" || { echo "make windows: $f differs between two builds" >&2; exit 1; }
 done
 rm -rf "$copia"

@@ -311,7 +311,23 @@ TEST_F(FileRisultati, ByteEsattiDelleDueForme) {
     EXPECT_EQ(voci(), std::set<std::string>{"dati.txt"});
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+// Windows writes through a symbolic link as Linux does; one that points nowhere is
+// refused and stays. Where links cannot be made (no developer mode), skipped.
+class CollegamentoWindows : public FileRisultati {};
+TEST_F(CollegamentoWindows, SiScriveDoveIlCollegamentoPunta) {
+    scrivi("vero.txt", std::string(1000, 'x'));
+    if (!CreateSymbolicLinkW(L"dati.txt", L"vero.txt", SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE))
+        GTEST_SKIP() << "CreateSymbolicLinkW: " << GetLastError();
+    scriviZeri("dati.txt");
+    EXPECT_NE(GetFileAttributesW(L"dati.txt") & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
+    EXPECT_EQ(contenuto("vero.txt"), byteZeri);
+    fs::remove("vero.txt");
+    EXPECT_EQ(esito([] { scriviZeri("dati.txt"); }),
+              "Impossibile scrivere il file dati.txt: file o cartella inesistente");
+    EXPECT_NE(GetFileAttributesW(L"dati.txt") & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
+}
+#else
 TEST_F(FileRisultati, SostituisceMantenendoIPermessiEIlCollegamento) {
     scrivi("vero.txt", std::string(1000, 'x'));
     fs::permissions("vero.txt", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);

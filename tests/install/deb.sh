@@ -40,7 +40,8 @@ dpkg -x "$deb" "$radice"
 controlla_albero "$radice/usr"
 valore() { sed -n "s/^$1:[A-Z]*=//p" "$2"; }
 sorgente=$(valore CMAKE_HOME_DIRECTORY "$1/CMakeCache.txt")
-senza_percorsi "$sorgente" "$(realpath "$1")" "$radice/usr/bin/ponderino" || sbaglia "il programma porta percorsi di questa macchina"
+mapfile -t contenuto < <(find "$radice" -type f)
+senza_percorsi "$sorgente" "$(realpath "$1")" "${contenuto[@]}" || sbaglia "il pacchetto porta percorsi di questa macchina"
 # Debian's hardening, read from the program itself.
 while IFS='|' read -r opzione modello cosa; do
     readelf -W "$opzione" "$radice/usr/bin/ponderino" | grep -E "$modello" >/dev/null ||

@@ -31,7 +31,13 @@ zip=$build/ponderino-$2-win64-portatile.zip
 for f in "$installatore" "$zip" "$build/SHA256SUMS"; do
     [ -f "$f" ] || { echo "manca $f: lo fa make windows (packaging/windows/pacchetti.sh)" >&2; exit 1; }
 done
-(cd "$build" && sha256sum --quiet -c SHA256SUMS) || sbaglia "SHA256SUMS non corrisponde ai pacchetti"
+# SHA256SUMS as whoever downloads it uses it: beside the two packages in a folder of
+# their own, naming just those two.
+mkdir "$PROVA/scaricati"
+cp "$installatore" "$zip" "$build/SHA256SUMS" "$PROVA/scaricati/"
+[ "$(awk '{print $2}' "$build/SHA256SUMS")" = "$(printf '%s\n' "${installatore##*/}" "${zip##*/}")" ] ||
+    sbaglia "SHA256SUMS non nomina i due pacchetti:" "$(cat "$build/SHA256SUMS")"
+(cd "$PROVA/scaricati" && sha256sum --quiet --strict -c SHA256SUMS) || sbaglia "SHA256SUMS non vale nella cartella dello scaricamento"
 file "$installatore" | grep -q "PE32+" || sbaglia "l'installatore non è un programma a 64 bit"
 
 # The program as Windows sees it, read from the built files.
@@ -129,18 +135,26 @@ while IFS='|' read -r -u 3 codice prepara argomenti disfa; do
     avvia_installato
     ferma
 done 3<<'FINE'
-2|avvia_installato|/S|! "$wine" "$cartella/Disinstalla.exe" /S '_?=C:\Prova\Ponderino' || sbaglia "la disinstallazione non si ferma con Ponderino aperto"; ferma
+2|avvia_installato|/S|e=0; "$wine" "$cartella/Disinstalla.exe" /S '_?=C:\Prova\Ponderino' || e=$?; [ "$e" = 2 ] || sbaglia "la disinstallazione con Ponderino aperto esce con $e, non con 2"; ferma
 3|tieni 'C:\Prova\Ponderino\Help.htm'|/S|lascia
 3|mv "$cartella/LICENSE.txt" "$PROVA" && mkdir "$cartella/LICENSE.txt"|/S|rmdir "$cartella/LICENSE.txt" && mv "$PROVA/LICENSE.txt" "$cartella"
 4|mkdir "$altrui" && echo mie >"$altrui/Help.htm"|/S '/D=C:\Prova\Altrui'|[ "$(cat "$altrui/Help.htm")" = mie ] && [ "$(ls -A "$altrui")" = Help.htm ] || sbaglia "la cartella altrui è cambiata"; rm -r "$altrui"
+4|mkdir "$altrui" && echo mio >"$altrui/ponderino.exe" && echo mie >"$altrui/note.txt"|/S '/D=C:\Prova\Altrui'|[ "$(cat "$altrui/ponderino.exe" "$altrui/note.txt")" = "$(printf 'mio\nmie')" ] && [ "$(ls -A "$altrui" | paste -sd' ')" = "note.txt ponderino.exe" ] || sbaglia "la cartella con un ponderino.exe altrui è cambiata"; rm -r "$altrui"
+8|tieni 'C:\Prova\Ponderino\Help.htm'|/S '/D=C:\Prova\Nuova'|lascia; [ ! -e "$(dirname "$cartella")/Nuova" ] || sbaglia "la versione nuova resta in C:\Prova\Nuova"
 5|cartella_locale 'C:\windows\system32\config\systemprofile\AppData\Local'|/S|cartella_locale '%USERPROFILE%\AppData\Local'
 FINE
 
-# The upgrade, into the installed version's folder.
+# The upgrade, into the installed version's folder, from where an upgrade that never
+# ended (a power cut) left it: the old files in .vecchia, dati.txt and one new file in
+# place, no ponderino.exe. The installer puts the old version back, then upgrades it.
+mkdir "$cartella/.vecchia"
+find "$cartella" -maxdepth 1 -type f ! -name dati.txt -exec mv -t "$cartella/.vecchia" {} +
+echo nuovo >"$cartella/LICENSE.txt"
 "$wine" "$installatore" /S
 wineserver -w
 cmp -s "$PROVA/dati.prima" "$cartella/dati.txt" || sbaglia "l'aggiornamento ha cambiato dati.txt"
-atteso=$(printf '%s\n' ponderino.exe $FILE_PROGRAMMA LICENSE.txt "Liberation Sans.txt" Disinstalla.exe dati.txt |
+atteso=$(printf '%s\n' ponderino.exe $FILE_PROGRAMMA LICENSE.txt "Liberation Sans.txt" Disinstalla.exe dati.txt \
+         Ponderino.installato |
          LC_ALL=C sort)
 [ "$(cd "$cartella" && ls -A | LC_ALL=C sort)" = "$atteso" ] ||
     sbaglia "dopo l'aggiornamento:" "$(diff <(echo "$atteso") <(cd "$cartella" && ls -A | LC_ALL=C sort))"
@@ -165,7 +179,8 @@ wineserver -w
 rimasti=$(cd "$cartella" 2>/dev/null && ls -A)
 [ "$rimasti" = "dati.txt" ] || sbaglia "dopo la disinstallazione restano: $rimasti"
 [ ! -e "$collegamento" ] || sbaglia "il collegamento resta dopo la disinstallazione"
-! "$wine" reg query "$chiave" >/dev/null 2>&1 || sbaglia "Ponderino resta tra le app installate"
+e=0; "$wine" reg query "$chiave" >/dev/null 2>&1 || e=$?
+[ "$e" = 1 ] || sbaglia "Ponderino resta tra le app installate (reg query esce con $e, non con 1)"
 
 # The portable ZIP: the same files in one folder, and the program works there.
 wineserver -k
