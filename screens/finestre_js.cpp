@@ -1,10 +1,10 @@
-// Writes the window tables as a classic script for the web edition, two globals:
-//   var FINESTRE = { "Form1": {progetto, controlli, righe, comandi, nomi}, ...,
-//                    "Form2": {..., metodi, guide, campi} };
-//   var DISEGNI = { "broca.bmp": "disegni/broca.svg", ... }  (every picture a command loads)
+// Writes the window tables as an ES module for the web edition, bundled into its script:
+//   export const FINESTRE = { "Form1": {progetto, controlli, righe, comandi, nomi}, ...,
+//                             "Form2": {..., metodi, guide, campi} };
+//   export const DISEGNI = { "broca.bmp": "disegni/broca.svg", ... }  (every picture a command loads)
 // A command is {"passi": [...]} when its steps do not depend on what is typed, else
 // {"nucleo": true}: the page asks the core for its steps.
-// A host program run by scripts/web.sh: ponderino_finestre_js <out.js>
+// A host program run by scripts/web.sh: ponderino_finestre_js <out.mjs>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -51,7 +51,7 @@ std::string carattere(const Carattere& c) {
     if (!c.nome) return "null";
     char punti[32];
     std::snprintf(punti, sizeof punti, "%g", c.punti);
-    return "{\"nome\":" + testo(c.nome) + ",\"punti\":" + punti +
+    return std::string("{\"punti\":") + punti +
            ",\"grassetto\":" + (c.grassetto ? "true" : "false") + "}";
 }
 
@@ -80,7 +80,7 @@ void finestra(std::ostream& o, const TabellaFinestra& t) {
       << ",\"top\":" << p.top << ",\"carattere\":" << carattere(p.carattere)
       << ",\"sfondo\":" << colore(p.sfondo) << ",\"colore\":" << colore(p.colore)
       << ",\"icona\":" << disegno(p.icona) << ",\"immagine\":" << disegno(p.immagine)
-      << ",\"persistenza\":" << booleano(p.persistenza) << "},\n    \"controlli\":[\n";
+      << "},\n    \"controlli\":[\n";
     for (std::size_t i = 0; i < t.controlli.size(); ++i) {
         const Controllo& c = t.controlli[i];
         // A panel or picture row names its picture where other rows have their text.
@@ -143,15 +143,15 @@ void finestra(std::ostream& o, const TabellaFinestra& t) {
 
 int main(int argc, char** argv) {
     if (argc != 2) {
-        std::cerr << "uso: ponderino_finestre_js <finestre.js>\n";
+        std::cerr << "uso: ponderino_finestre_js <finestre.mjs>\n";
         return 2;
     }
     std::ofstream o(argv[1], std::ios::binary);
     o << "// Written by ponderino_finestre_js from screens/tabelle.cpp: do not edit.\n"
-         "var FINESTRE = {\n";
+         "export const FINESTRE = {\n";
     for (std::size_t i = 0; i < tabelleFinestre.size(); ++i)
         finestra(o << (i ? ",\n" : ""), *tabelleFinestre[i]);
-    o << "\n};\nvar DISEGNI = {";
+    o << "\n};\nexport const DISEGNI = {";
     std::vector<const char*> file;
     for (const RigaMetodo& m : metodiForm2) file.push_back(m.immagine);
     for (const RigaGuida& g : guideForm2) file.insert(file.end(), {g.guida, g.neutra});

@@ -3,7 +3,7 @@
 # (file://) and from any static web server, then its tests in Debian's chromium,
 # firefox-esr and WebKitGTK.
 #   1. the host tools, built for this machine in build/: the window tables written out
-#      as finestre.js, the icon rasteriser, and the native side of the core parity test;
+#      as an ES module bundled into the page script, the icon rasteriser, and the native side of the core parity test;
 #   2. the calculation core and the commands' steps compiled to WebAssembly with
 #      Debian's emscripten, embedded with its glue in one script, ponderino-core.js;
 #   3. the page (web/: its modules bundled by esbuild into ponderino.js), the SVG
@@ -26,7 +26,7 @@ cmake --build "$build" --target ponderino_finestre_js ponderino_parita ponderino
 
 rm -rf "$web"
 mkdir -p "$web/disegni" "$web/icone"
-"$build/ponderino_finestre_js" "$web/finestre.js"
+"$build/ponderino_finestre_js" "$build/finestre.mjs"
 
 # Debian's emscripten runs its JavaScript tools with the machine's node, which finds
 # Debian's acorn only through NODE_PATH. No eval in the glue, so that the page's
@@ -52,13 +52,10 @@ mv "$web/ponderino-core.js" "$web/$nucleo"
 # disk as well as from a server; minified, since every byte is fetched before the
 # first window (the modules in web/moduli/ are the readable source).
 esbuild web/moduli/avvio.mjs --bundle --minify --format=iife --target=es2020 --charset=utf8 \
-  --define:NUCLEO="\"$nucleo\"" --legal-comments=none --log-level=warning --outfile="$web/ponderino.js"
+  --define:NUCLEO="\"$nucleo\"" --alias:ponderino-tabelle="$build/finestre.mjs" --legal-comments=none --log-level=warning --outfile="$web/ponderino.js"
 pagina=ponderino-$(impronta "$web/ponderino.js").js
 mv "$web/ponderino.js" "$web/$pagina"
-tabelle=finestre-$(impronta "$web/finestre.js").js
-mv "$web/finestre.js" "$web/$tabelle"
-
-sed -e "s|src=\"finestre.js\"|src=\"$tabelle\"|" -e "s|src=\"ponderino.js\"|src=\"$pagina\"|" web/index.html > "$web/index.html"
+sed -e "s|src=\"ponderino.js\"|src=\"$pagina\"|" web/index.html > "$web/index.html"
 cp web/stile.css web/manifest.webmanifest "$web/"
 cp assets/*.svg "$web/disegni/"
 cp assets/Help.htm "$web/"

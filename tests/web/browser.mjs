@@ -15,12 +15,12 @@ import { after, describe } from 'node:test';
 import { isDeepStrictEqual } from 'node:util';
 import puppeteer from 'puppeteer-core';
 
-const RADICE = join(dirname(fileURLToPath(import.meta.url)), '..', '..');
+export const RADICE = join(dirname(fileURLToPath(import.meta.url)), '..', '..');
 export const CARTELLA = resolve(process.env.PONDERINO_WEB || join(RADICE, 'build-web'));
 export const INDIRIZZO_FILE = pathToFileURL(join(CARTELLA, 'index.html')).href;
 export const MOTORI = (process.env.PONDERINO_MOTORI || 'chromium,firefox,webkit').split(',');
-// A script of the build by the start of its name: 'ponderino', 'ponderino-core', 'finestre'
-// (each name carries its content hash).
+// A script of the build by the start of its name: 'ponderino', 'ponderino-core' (each
+// name carries its content hash).
 export const script = (inizio, cartella = CARTELLA) =>
   readdirSync(cartella).find((f) => new RegExp(`^${inizio}-[0-9a-f]{12}\\.js$`).test(f));
 

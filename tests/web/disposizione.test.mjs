@@ -2,13 +2,13 @@
 // every platform, separators of every language, the one-column rows.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { readFileSync } from 'node:fs';
 import { join } from 'node:path';
 import {
   ordineDiPittura, ordineDiTab, chiaviDiAccesso, bersaglioDelTasto, prossimoTab, pezziDidascalia, separatori,
   sistemaApple, righeInColonna, geometria, sfondoPieno,
 } from '../../web/moduli/disposizione.mjs';
-import { CARTELLA, script } from './browser.mjs';
+import { pathToFileURL } from 'node:url';
+import { RADICE } from './browser.mjs';
 
 const riga = (nome, tabIndex, contenitore = '', tipo = 'Pulsante') => ({ nome, tabIndex, contenitore, tipo });
 
@@ -48,6 +48,8 @@ test('tasti di accesso: Alt altrove, Ctrl+Opzione sui sistemi Apple', () => {
   assert.deepEqual(pezziDidascalia('&Conferma'), ['', 'C', 'onferma']);
   assert.deepEqual(pezziDidascalia('Help && &metodi'), ['Help & ', 'm', 'etodi']);
   assert.deepEqual(pezziDidascalia('B.M.I.'), ['B.M.I.', '', '']);
+  assert.deepEqual(pezziDidascalia('Esci&'), ['Esci', '', '']);
+  assert.deepEqual(pezziDidascalia('&Dati & &&altro'), ['', 'D', 'ati  &altro']);
 });
 
 test('separatori di ogni lingua, anche fuori dal Latin-1', () => {
@@ -57,8 +59,8 @@ test('separatori di ogni lingua, anche fuori dal Latin-1', () => {
   }
 });
 
-test('una colonna: le righe della schermata di calcolo', () => {
-  const F = new Function(readFileSync(join(CARTELLA, script('finestre')), 'utf8') + '; return FINESTRE;')();
+test('una colonna: le righe della schermata di calcolo', async () => {
+  const F = (await import(pathToFileURL(join(process.env.PONDERINO_BUILD || join(RADICE, 'build'), 'finestre.mjs')))).FINESTRE;
   const righe = (n) => { const fin = F[n]; return righeInColonna(fin, geometria(fin.controlli), sfondoPieno(fin)); };
   assert.deepEqual(righe('Form2'), [['Label2(0)', 'nome'], ['Label2(1)', 'eta', 'Text4(5)'], ['Label2(2)', 'peso', 'Text4(0)'],
     ['Label2(3)', 'spalle', 'Text4(1)'], ['Label2(4)', 'torace', 'Text4(2)'], ['Label2(5)', 'vita', 'Text4(3)'],

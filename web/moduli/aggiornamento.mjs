@@ -3,7 +3,7 @@
 // first, the calculation screen's boxes are kept for the one reload, and the page comes
 // back wholly from the new build. Every other open page of the old build follows.
 import { finestre, mostra } from './finestre.mjs';
-import { quandoFermo } from './comandi.mjs';
+import { quandoFermo } from './trattenuta.mjs';
 
 const CHIAVE = 'ponderino/campi';
 

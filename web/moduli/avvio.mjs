@@ -1,8 +1,9 @@
-// Ponderino in the browser: the six windows built from FINESTRE (finestre.js, written
-// from the same tables as the desktop windows), every command's steps from those tables
-// or from the core in WebAssembly (ponderino-core.js, fetched after the first window),
+// Ponderino in the browser: the six windows built from FINESTRE (ponderino-tabelle,
+// written from the same tables as the desktop windows), every command's steps from those tables
+// or from the core in WebAssembly (ponderino-core-<hash>.js, fetched after the first window),
 // dati.txt kept in the browser's local storage. Bundled by scripts/web.sh into one
-// classic script, ponderino.js.
+// classic script, ponderino-<hash>.js.
+import { FINESTRE, DISEGNI } from 'ponderino-tabelle';
 import * as archivio from './archivio.mjs';
 import { separatori, sistemaApple } from './disposizione.mjs';
 import { stato, mostra, ricomincia, preparaLayout } from './finestre.mjs';

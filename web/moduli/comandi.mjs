@@ -1,8 +1,10 @@
 // The commands: each control's steps, from the table (FINESTRE[...].comandi) when they
 // do not depend on what is typed, else from the core, applied to the page one command
 // at a time. Only the commands that calculate wait for the core.
+import { FINESTRE, DISEGNI } from 'ponderino-tabelle';
 import * as archivio from './archivio.mjs';
-import { finestre, stato, mostra, stampa, termina, impostaImmagine, finestraDavanti } from './finestre.mjs';
+import { finestre, mostra, stampa, termina, impostaImmagine, finestraDavanti } from './finestre.mjs';
+import { trattieni, inizioComando, fineComando } from './trattenuta.mjs';
 import { mostraMessaggio } from './messaggio.mjs';
 import { stampaRiepilogo, componiRiepilogo, preparaStampaDelBrowser } from './stampa.mjs';
 
@@ -69,37 +71,8 @@ async function applica(f, passi, ing) {
   }
 }
 
-// ---- One command at a time; input held while a guide is shown ----------------------
+// ---- One command at a time ----------------------------------------------------------
 let catena = Promise.resolve();
-let pendenti = 0;            // commands started and not yet ended
-const coda = [];             // input that came during a hold, in order
-
-function trattieni(ms) {
-  stato.trattenuto = true;
-  document.documentElement.setAttribute('aria-busy', 'true');
-  return new Promise((fatto) => setTimeout(fatto, ms));
-}
-
-// Once a command has ended, what came during its hold is given to the page in order; a
-// command among it runs to its end (and its own hold) before the rest.
-function fineComando() {
-  --pendenti;
-  if (stato.trattenuto) {
-    stato.trattenuto = false;
-    document.documentElement.removeAttribute('aria-busy');
-  }
-  while (coda.length && !pendenti) coda.shift()();
-}
-
-export function inAttesa(azione) { coda.push(azione); }
-
-// Resolves once no command runs and nothing waits for a hold to end.
-export async function quandoFermo() {
-  while (pendenti || coda.length) {
-    await catena;
-    await new Promise((fatto) => setTimeout(fatto));
-  }
-}
 
 // The click on a control: its window comes to the front, then its command runs.
 export function esegui(el) {
@@ -110,7 +83,7 @@ export function esegui(el) {
   const nome = el.dataset.nome;
   const comando = (FINESTRE[f.nome].comandi || {})[nome];
   if (!comando) { if (el.matches('input')) el.focus(); return; }
-  ++pendenti;
+  inizioComando();
   catena = catena.then(async () => {
     if (!finestre[f.nome]) return;             // the program ended meanwhile
     let passi = comando.passi;

@@ -42,10 +42,11 @@ export function ordineDiTab(controlli, prende) {
 }
 
 // The caption in three pieces around its access key, the character after the first
-// single "&"; "&&" is a plain "&".
+// single "&"; "&&" is a plain "&", and any other single "&" (a trailing one too) is not
+// shown, as on the desktop.
 export function pezziDidascalia(testo) {
   const t = testo || '';
-  const piano = (s) => s.replace(/&&/g, '&');
+  const piano = (s) => s.replace(/&(&?)/g, '$1');
   for (let i = 0; i < t.length - 1; ++i) {
     if (t[i] !== '&') continue;
     if (t[i + 1] === '&') { ++i; continue; }

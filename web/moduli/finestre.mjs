@@ -1,6 +1,8 @@
-// The six windows as page elements, built from their tables (FINESTRE, finestre.js):
+// The six windows as page elements, built from their tables (written out by
+// ponderino_finestre_js from the desktop's, bundled in as 'ponderino-tabelle'):
 // made the first time they are shown, brought to the front later, listed in the
 // page's bar, and gone at the end of the program.
+import { FINESTRE } from 'ponderino-tabelle';
 import {
   pixel, geometria, ordineDiPittura, ordineDiTab, tastoRapido, pezziDidascalia, righeInColonna, sfondoPieno,
 } from './disposizione.mjs';
@@ -8,9 +10,9 @@ import {
 export const finestre = {};      // name -> built window
 const pila = [];                 // shown windows, back to front
 let zSuccessivo = 1;
-// While a guide is held, input waits (comandi.mjs sets it); whether the last input was a
-// touch (tastiera.mjs sets it); whether access keys are Apple's Control+Option (avvio.mjs).
-export const stato = { trattenuto: false, tocco: false, apple: false };
+// Whether the last input was a touch (tastiera.mjs sets it); whether access keys are
+// Apple's Control+Option (avvio.mjs).
+export const stato = { tocco: false, apple: false };
 
 const punti = (pt) => (pt * 4) / 3 + 'px';
 const rgb = (c) => (c ? 'rgb(' + c.join(',') + ')' : '');
@@ -75,7 +77,7 @@ function creaControllo(c, { nomi, etichettaDi, campi, idDi, geo, z }) {
     el.autocomplete = 'off';
     el.spellcheck = false;
     if (campi.includes(c.nome) && c.nome !== 'nome') el.inputMode = 'decimal';
-    if (!campi.includes(c.nome)) el.setAttribute('aria-label', nomi[c.nome] || (c.testo || '').trim() || c.nome);
+    if (!campi.includes(c.nome)) el.setAttribute('aria-label', nomi[c.nome] || (c.testo || '').trim());
   } else if (c.tipo === 'Etichetta') {
     el = document.createElement(etichettaDi[c.nome] ? 'label' : 'div');
     if (etichettaDi[c.nome]) el.htmlFor = idDi(etichettaDi[c.nome]);
@@ -165,7 +167,6 @@ function crea(nome) {
     if (el && el.tagName !== 'BUTTON') {
       el.setAttribute('role', 'button');
       el.tabIndex = 0;
-      if (!el.getAttribute('aria-label') && !el.textContent.trim()) el.setAttribute('aria-label', n);
     }
   }
   const prende = (c) => ['Casella', 'Pulsante'].includes(c.tipo) || elementi[c.nome].tabIndex === 0;
@@ -236,7 +237,7 @@ function aggiornaElenco() {
     b.textContent = FINESTRE[n].progetto.didascalia;
     b.dataset.finestra = n;
     if (finestraDavanti() === finestre[n]) b.setAttribute('aria-current', 'true');
-    b.addEventListener('click', () => { if (!stato.trattenuto) mostra(n); });
+    b.addEventListener('click', () => mostra(n));
     elenco.append(b);
   }
 }

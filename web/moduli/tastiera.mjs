@@ -4,7 +4,8 @@
 // guide is held, every click, key and paste waits and is given to the page afterwards.
 import { chiaviDiAccesso, bersaglioDelTasto, prossimoTab } from './disposizione.mjs';
 import { finestre, stato, mostra, finestraDavanti, ordineTab } from './finestre.mjs';
-import { esegui, inAttesa } from './comandi.mjs';
+import { esegui } from './comandi.mjs';
+import { inTrattenuta, inAttesa } from './trattenuta.mjs';
 import { messaggioAperto } from './messaggio.mjs';
 
 const attivabile = (t) => (t instanceof Element ? t.closest('.finestra button, .finestra [role="button"]') : null);
@@ -83,7 +84,7 @@ function scriviNelCampo(scrivi) {
 }
 
 export function preparaTastiera(apple) {
-  const trattieni = (e) => stato.trattenuto && !nelMessaggio(e.target);
+  const trattieni = (e) => inTrattenuta() && !nelMessaggio(e.target);
   // Whether the last input was a touch, held or not.
   document.addEventListener('pointerdown', (e) => { stato.tocco = e.pointerType === 'touch'; }, true);
   document.addEventListener('keydown', () => { stato.tocco = false; }, true);
