@@ -206,11 +206,12 @@ constinit const std::array<RigaComando, 13> comandi{{
 }};
 // clang-format on
 
-constinit const std::array<NomeAccessibile, 9> nomiAccessibili{{
+constinit const std::array<NomeAccessibile, 10> nomiAccessibili{{
     {"Form1", "Picture2", "Ponderino, il calcolo del peso ideale"},
     {"Form1", "Image1", "Autore"},
     {"Form2", "kgp", "Risultato"},
     {"Form2", "metodo", "Metodo"},
+    {"Form2", "Text5", "Unità del risultato"},
     {"Form2", "formula", "Formula del metodo"},
     {"Form2", "help1", "Guida alle misure"},
     {"Form2", "Command1", "Come misurare la larghezza delle spalle"},

@@ -148,7 +148,7 @@ struct NomeAccessibile {
     const char* controllo;
     const char* nome;
 };
-extern const std::array<NomeAccessibile, 9> nomiAccessibili;
+extern const std::array<NomeAccessibile, 10> nomiAccessibili;
 
 // The calculation screen's measure rows: each field with the label that names it and
 // the unit box beside it (nullptr: none). Top to bottom.

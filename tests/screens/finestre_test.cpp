@@ -227,6 +227,7 @@ TEST_F(DisegnoTest, OgniControlloHaUnNomeAccessibile) {
     EXPECT_EQ(f2->eta->accessibleName(), "Eta' soggetto");
     EXPECT_EQ(f2->Command14->accessibleName(), "Formula VanDerVael");
     EXPECT_EQ(f1->Image1->accessibleName(), "Autore");
+    EXPECT_EQ(f2->Text5->accessibleName(), "Unità del risultato");
     EXPECT_EQ(f1->Picture1->accessibleName(), "");
 }
 
