@@ -146,33 +146,31 @@ BOOL rinominaAperto(HANDLE h, const fs::path& file) {
     return SetFileInformationByHandle(h, FileRenameInfo, info, static_cast<DWORD>(spazio.size()));
 }
 
-// A dati.txt that is a symbolic link is written where it points, as on Linux, and
-// the link stays; one that points nowhere is refused, never replaced by a plain file.
-fs::path doveScrivere(const fs::path& file) {
+// A dati.txt that is a symbolic link (or a junction) is refused, with its reason:
+// replacing it would cut the link, and where it points is the link's to say. Other
+// reparse points (a cloud file's placeholder) are files like any other.
+bool collegamento(const fs::path& file) {
     const DWORD attributi = GetFileAttributesW(file.c_str());
-    if (attributi == INVALID_FILE_ATTRIBUTES || !(attributi & FILE_ATTRIBUTE_REPARSE_POINT)) return file;
-    const HANDLE h = CreateFileW(file.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) fallita(file, GetLastError());
-    std::wstring percorso(MAX_PATH, L'\0');
-    DWORD n = GetFinalPathNameByHandleW(h, percorso.data(), DWORD(percorso.size()), FILE_NAME_NORMALIZED);
-    if (n >= percorso.size()) {
-        percorso.resize(n + 1);
-        n = GetFinalPathNameByHandleW(h, percorso.data(), DWORD(percorso.size()), FILE_NAME_NORMALIZED);
-    }
-    const DWORD errore = GetLastError();
+    if (attributi == INVALID_FILE_ATTRIBUTES || !(attributi & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+    const HANDLE h = CreateFileW(file.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return true;
+    FILE_ATTRIBUTE_TAG_INFO info{};
+    const bool letto = GetFileInformationByHandleEx(h, FileAttributeTagInfo, &info, sizeof info);
     CloseHandle(h);
-    if (n == 0 || n >= percorso.size()) fallita(file, errore);
-    percorso.resize(n);
-    // \\?\C:\... as C:\..., as the user knows it.
-    if (percorso.starts_with(L"\\\\?\\") && percorso.size() > 6 && percorso[5] == L':') percorso.erase(0, 4);
-    return percorso;
+    // A link made by WSL (and by Wine, for a link of Linux's) has a tag of its own.
+    constexpr DWORD collegamentoLinux = 0xA000001D;  // IO_REPARSE_TAG_LX_SYMLINK
+    // A reparse point whose tag cannot be read, or has none, counts as a link.
+    return !letto || info.ReparseTag == IO_REPARSE_TAG_SYMLINK || info.ReparseTag == IO_REPARSE_TAG_MOUNT_POINT ||
+           info.ReparseTag == collegamentoLinux || info.ReparseTag == 0;
 }
 
 }  // namespace
 
-void sostituisciFile(const fs::path& dati, std::string_view contenuto) {
-    const fs::path file = doveScrivere(dati);
+void sostituisciFile(const fs::path& file, std::string_view contenuto) {
+    if (collegamento(file))
+        throw ErroreFile("Impossibile scrivere il file " + testoPercorso(file) + ": è un collegamento simbolico", file,
+                         EINVAL);
     Pazienza pazienza;
     const DWORD attributi = GetFileAttributesW(file.c_str());
     const bool esiste = attributi != INVALID_FILE_ATTRIBUTES;

@@ -312,24 +312,25 @@ TEST_F(FileRisultati, ByteEsattiDelleDueForme) {
 }
 
 #ifdef _WIN32
-// Windows writes through a symbolic link as Linux does; one that points nowhere is
-// refused and stays. Where links cannot be made (no developer mode) or are not shown
+// A symbolic dati.txt is refused on Windows, with its reason, and stays a link, its
+// target untouched. Where links cannot be made (no developer mode) or are not shown
 // as links, skipped.
 class CollegamentoWindows : public FileRisultati {};
-TEST_F(CollegamentoWindows, SiScriveDoveIlCollegamentoPunta) {
-    scrivi("vero.txt", std::string(1000, 'x'));
+TEST_F(CollegamentoWindows, UnCollegamentoNonVieneTagliato) {
+    scrivi("vero.txt", byteEsempio);
     if (!CreateSymbolicLinkW(L"dati.txt", L"vero.txt", SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE))
         GTEST_SKIP() << "CreateSymbolicLinkW: " << GetLastError();
-    // Wine 8 makes the link but shows it as a plain file, so a program cannot tell.
-    if (!(GetFileAttributesW(L"dati.txt") & FILE_ATTRIBUTE_REPARSE_POINT))
-        GTEST_SKIP() << "the link is not shown as a reparse point";
-    scriviZeri("dati.txt");
+    const HANDLE h = CreateFileW(L"dati.txt", FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    FILE_ATTRIBUTE_TAG_INFO info{};
+    const bool letto = GetFileInformationByHandleEx(h, FileAttributeTagInfo, &info, sizeof info);
+    CloseHandle(h);
+    if (!letto || !(info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || info.ReparseTag != IO_REPARSE_TAG_SYMLINK)
+        GTEST_SKIP() << "the link is not shown as one: attributes " << std::hex << info.FileAttributes << ", tag "
+                     << info.ReparseTag;
+    EXPECT_EQ(esito([] { scriviZeri("dati.txt"); }), "Impossibile scrivere il file dati.txt: è un collegamento simbolico");
     EXPECT_NE(GetFileAttributesW(L"dati.txt") & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
-    EXPECT_EQ(contenuto("vero.txt"), byteZeri);
-    fs::remove("vero.txt");
-    EXPECT_EQ(esito([] { scriviZeri("dati.txt"); }),
-              "Impossibile scrivere il file dati.txt: file o cartella inesistente");
-    EXPECT_NE(GetFileAttributesW(L"dati.txt") & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
+    EXPECT_EQ(contenuto("vero.txt"), byteEsempio);
 }
 #else
 TEST_F(FileRisultati, SostituisceMantenendoIPermessiEIlCollegamento) {
