@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -64,6 +65,19 @@ inline void digita(QLineEdit* campo, const QString& testo) {
 }
 
 inline void clic(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }
+
+// Expected texts are written with the decimal comma; under other settings the comma
+// becomes the user's decimal separator.
+inline QString regionale(QString testo) {
+    const QString decimale = QString::fromStdString(impostazioniRegionali().decimale);
+    return testo.replace(QRegularExpression(QStringLiteral("(\\d),(\\d)")), "\\1" + decimale + "\\2");
+}
+
+// The line Conferma stores for the sample subject (30 years, 175 cm, 70 kg, shoulders
+// 45, chest 95, waist 80), under the user's settings.
+inline std::string rigaEsempio() {
+    return regionale(R"("0,98","75","71,5","69,2","68,7","75","77,7","22,8")").toStdString() + "\r\n";
+}
 
 // Each test runs in a fresh working folder with the picture files beside it.
 class FinestreTest : public ::testing::Test {

@@ -4,17 +4,8 @@
 
 #include "core/risultati.h"
 
-#include <QRegularExpression>
-
 namespace ponderino::prova {
 namespace {
-
-// Expected texts are written with the decimal comma; under other settings the comma
-// becomes the user's decimal separator.
-QString regionale(QString testo) {
-    const QString decimale = QString::fromStdString(impostazioniRegionali().decimale);
-    return testo.replace(QRegularExpression(QStringLiteral("(\\d),(\\d)")), "\\1" + decimale + "\\2");
-}
 
 const QString mancano = QStringLiteral("Mancano i dati ");
 
@@ -169,10 +160,7 @@ protected:
         digita(f->torace, "95");
         digita(f->vita, "80");
     }
-    std::string rigaAttesa() const {
-        return regionale(R"("0,98","75","71,5","69,2","68,7","75","77,7","22,8")").toStdString() +
-               "\r\n";
-    }
+    std::string rigaAttesa() const { return rigaEsempio(); }
 };
 
 TEST_F(ConfermaTest, ScriveLaRigaEMostraInfo) {
