@@ -57,6 +57,18 @@ double inizioZonaSeguente(double x, double larghezzaZona) {
     return (std::floor(x / larghezzaZona) + 1) * larghezzaZona;
 }
 
+std::vector<VocePosta> disponiRiga(const RigaStampa& riga, double larghezzaZona,
+                                   const std::function<double(const std::string&)>& larghezza) {
+    std::vector<VocePosta> poste;
+    double x = 0;
+    for (const Voce& voce : riga) {
+        if (voce.giunzione == Giunzione::ProssimaZona) x = inizioZonaSeguente(x, larghezzaZona);
+        poste.push_back({voce.testo, x});
+        x += larghezza(voce.testo);
+    }
+    return poste;
+}
+
 std::string testoVoce(const ValoreRisultato& valore, const ImpostazioniRegionali& regionali) {
     if (const auto* testo = std::get_if<std::string>(&valore)) return *testo;
     std::string numero = testoGenerale(std::get<double>(valore), regionali);

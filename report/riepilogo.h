@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,21 @@ inline constexpr double carattereMedioEm = 1208.0 / 2048.0;
 // multiple of larghezzaZona strictly right of x (a label that ends exactly on a
 // mark puts its value at the next one).
 double inizioZonaSeguente(double x, double larghezzaZona);
+
+// An item as it stands on its line: its text and where it starts.
+struct VocePosta {
+    std::string testo;
+    double x;
+
+    bool operator==(const VocePosta&) const = default;
+};
+
+// Places the items of one line from the left edge: each where the one before ended,
+// or, joined at the next zone, where inizioZonaSeguente says. `larghezza(testo)` gives
+// an item's width, in the unit of larghezzaZona. The printer and the web page place
+// the summary with this alone, each with its own font's widths.
+std::vector<VocePosta> disponiRiga(const RigaStampa& riga, double larghezzaZona,
+                                   const std::function<double(const std::string&)>& larghezza);
 
 // How a value of the results file prints: a text unchanged; a number with a
 // sign position in front (a space, or its minus sign) and one space behind,

@@ -69,14 +69,9 @@ int disegnaDocumento(QPagedPaintDevice& foglio, const std::vector<RigaStampa>& r
             ++pagine;
             y = 0;
         }
-        double x = 0;
-        for (const Voce& voce : riga) {
-            if (voce.giunzione == Giunzione::ProssimaZona)
-                x = inizioZonaSeguente(x, larghezzaZona);
-            const QString testo = qtesto(voce.testo);
-            if (x < larghezza) pittore.drawText(QPointF(x, y + metriche.ascent()), testo);
-            x += metriche.horizontalAdvance(testo);
-        }
+        const auto larghezzaTesto = [&](const std::string& t) { return metriche.horizontalAdvance(qtesto(t)); };
+        for (const VocePosta& voce : disponiRiga(riga, larghezzaZona, larghezzaTesto))
+            if (voce.x < larghezza) pittore.drawText(QPointF(voce.x, y + metriche.ascent()), qtesto(voce.testo));
         y += altezzaRiga;
     }
 

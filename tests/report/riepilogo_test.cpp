@@ -123,6 +123,13 @@ TEST(Zone, InizioDellaZonaSeguente) {
         {0, 99.09375, 99.09375}, {99.09375, 99.09375, 198.1875}, {99.0, 99.09375, 99.09375},
     };
     for (const auto& c : casi) EXPECT_DOUBLE_EQ(inizioZonaSeguente(c.x, c.zona), c.atteso) << c.x;
+    // A line placed: each item where the one before ended, or at the next zone.
+    const auto cifre = [](const std::string& t) { return double(t.size()); };
+    const RigaStampa riga{{Giunzione::Adiacente, "Peso "}, {Giunzione::Adiacente, "70"},
+                          {Giunzione::ProssimaZona, "Età"}, {Giunzione::ProssimaZona, "12345678901234"},
+                          {Giunzione::ProssimaZona, "x"}};
+    EXPECT_EQ(disponiRiga(riga, 14, cifre),
+              (std::vector<VocePosta>{{"Peso ", 0}, {"70", 5}, {"Età", 14}, {"12345678901234", 28}, {"x", 56}}));
 }
 
 TEST(TestoVoce, TestoImmutatoNumeroConSpazi) {

@@ -76,12 +76,9 @@ std::string esiti(const std::vector<std::string>& f) {
     for (const RigaStampa& riga : documentoRiepilogo(in.dati, *valori, in.oggi, in.regionali)) {
         o += primaRiga ? "[" : ",[";
         primaRiga = false;
-        double x = 0;
-        for (std::size_t i = 0; i < riga.size(); ++i) {
-            if (riga[i].giunzione == Giunzione::ProssimaZona) x = inizioZonaSeguente(x, zona);
-            o += std::string(i ? "," : "") + "{\"testo\":" + json(riga[i].testo) + ",\"x\":" + numero(x) + "}";
-            x += unita16(riga[i].testo);
-        }
+        const auto poste = disponiRiga(riga, zona, [](const std::string& t) { return unita16(t); });
+        for (std::size_t i = 0; i < poste.size(); ++i)
+            o += std::string(i ? "," : "") + "{\"testo\":" + json(poste[i].testo) + ",\"x\":" + numero(poste[i].x) + "}";
         o += ']';
     }
     return o + "]}";

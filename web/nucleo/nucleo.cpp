@@ -66,14 +66,12 @@ val riepilogo(const val& d, const val& contenuto, int giorno, int mese, int anno
     val righe = val::array();
     for (const RigaStampa& r : documentoRiepilogo(dati(d), *valori, {giorno, mese, anno}, {dec, rag})) {
         val voci = val::array();
-        double x = 0;
-        for (const Voce& v : r) {
-            if (v.giunzione == Giunzione::ProssimaZona) x = inizioZonaSeguente(x, zona);
+        const auto larghezza = [&](const std::string& t) { return misura(t).as<double>(); };
+        for (const VocePosta& v : disponiRiga(r, zona, larghezza)) {
             val voce = val::object();
             voce.set("testo", v.testo);
-            voce.set("x", x);
+            voce.set("x", v.x);
             voci.call<void>("push", voce);
-            x += misura(v.testo).as<double>();
         }
         righe.call<void>("push", voci);
     }
