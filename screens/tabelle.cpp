@@ -220,14 +220,20 @@ constinit const std::array<NomeAccessibile, 10> nomiAccessibili{{
 }};
 
 constinit const std::array<RigaCampo, 7> righeCampi{{
-    {"Label2(0)", "nome", nullptr},
-    {"Label2(1)", "eta", "Text4(5)"},
-    {"Label2(2)", "peso", "Text4(0)"},
-    {"Label2(3)", "spalle", "Text4(1)"},
-    {"Label2(4)", "torace", "Text4(2)"},
-    {"Label2(5)", "vita", "Text4(3)"},
-    {"Label2(6)", "alt", "Text4(4)"},
+    {"Label2(0)", "nome", nullptr, &DatiSoggetto::nome},
+    {"Label2(1)", "eta", "Text4(5)", &DatiSoggetto::eta},
+    {"Label2(2)", "peso", "Text4(0)", &DatiSoggetto::peso},
+    {"Label2(3)", "spalle", "Text4(1)", &DatiSoggetto::spalle},
+    {"Label2(4)", "torace", "Text4(2)", &DatiSoggetto::torace},
+    {"Label2(5)", "vita", "Text4(3)", &DatiSoggetto::vita},
+    {"Label2(6)", "alt", "Text4(4)", &DatiSoggetto::alt},
 }};
+
+DatiSoggetto datiDaiCampi(const std::function<std::string(const char* campo)>& testo) {
+    DatiSoggetto dati;
+    for (const RigaCampo& r : righeCampi) dati.*r.misura = testo(r.campo);
+    return dati;
+}
 
 constinit const std::array<const char*, 9> svuotaPulisci{"vita", "torace", "nome", "eta", "alt",
                                                          "peso", "spalle", "kgp",  "metodo"};

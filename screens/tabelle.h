@@ -4,9 +4,12 @@
 // No Qt here.
 
 #include <array>
+#include <functional>
+#include <string>
 #include <span>
 
 #include "core/metodi.h"
+#include "core/misure.h"
 
 namespace ponderino {
 
@@ -156,8 +159,13 @@ struct RigaCampo {
     const char* etichetta;
     const char* campo;
     const char* unita;
+    std::string DatiSoggetto::*misura;  // where the field's text goes in the subject's data
 };
 extern const std::array<RigaCampo, 7> righeCampi;
+
+// The subject's data from the measure fields, `testo(campo)` giving a field's text:
+// how the calculation screen and the web page read what was typed.
+DatiSoggetto datiDaiCampi(const std::function<std::string(const char* campo)>& testo);
 
 // The boxes "Pulisci" empties, in the order it empties them.
 extern const std::array<const char*, 9> svuotaPulisci;

@@ -36,10 +36,7 @@ Form2::Form2() {
 }
 
 DatiSoggetto Form2::leggiDati() const {
-    return DatiSoggetto{nome->text().toStdString(),   eta->text().toStdString(),
-                        peso->text().toStdString(),   spalle->text().toStdString(),
-                        torace->text().toStdString(), vita->text().toStdString(),
-                        alt->text().toStdString()};
+    return datiDaiCampi([this](const char* campo) { return controllo<QLineEdit>(campo)->text().toStdString(); });
 }
 
 Ingresso Form2::ingresso() const {

@@ -12,6 +12,7 @@
 #include "core/risultati.h"
 #include "report/riepilogo.h"
 #include "screens/procedure.h"
+#include "screens/tabelle.h"
 
 using emscripten::val;
 
@@ -27,8 +28,7 @@ std::string campo(const val& oggetto, const char* nome) {
 }
 
 DatiSoggetto dati(const val& d) {
-    return {campo(d, "nome"),   campo(d, "eta"),  campo(d, "peso"), campo(d, "spalle"),
-            campo(d, "torace"), campo(d, "vita"), campo(d, "alt")};
+    return datiDaiCampi([&](const char* nome) { return campo(d, nome); });
 }
 
 val errore(const std::string& messaggio) {
