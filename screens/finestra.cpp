@@ -260,13 +260,7 @@ void Finestra::applica(const std::vector<Passo>& passi, const Ingresso& in) {
             case Azione::Messaggio: mostraMessaggio(this, testo(p->valore)); break;
             case Azione::Salva: sostituisciFile("dati.txt", p->valore); break;
             case Azione::Riepilogo: stampaRiepilogo(in.dati, "dati.txt", in.oggi, in.regionali); break;
-            case Azione::Mostra:
-                // A window that cannot be made leaves everything as it was.
-                try {
-                    mostraFinestra(p->valore);
-                } catch (...) {
-                }
-                break;
+            case Azione::Mostra: mostraFinestra(p->valore); break;
             case Azione::Attendi: piattaforma().attendi(std::chrono::milliseconds(std::stoi(p->valore))); break;
             case Azione::Fine: piattaforma().terminaProgramma(); return;
             }

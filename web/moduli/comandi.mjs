@@ -52,7 +52,11 @@ async function applica(f, passi, ing) {
     try {
       switch (p.azione) {
         case 'Testo': f.elementi[p.controllo].value = p.valore; break;
-        case 'Immagine': impostaImmagine(f.elementi[p.controllo], DISEGNI[p.valore]); break;
+        case 'Immagine':
+          // As on the desktop, a picture that is not there fails the step.
+          if (!DISEGNI[p.valore]) throw new Error(`Impossibile caricare l'immagine ${p.valore}: il file non esiste.`);
+          impostaImmagine(f.elementi[p.controllo], DISEGNI[p.valore]);
+          break;
         case 'Stampa': stampa(f, p.valore); break;
         case 'Persistenza': break;                 // the page's surface always keeps its lines
         case 'Messaggio': await mostraMessaggio(p.valore); break;
