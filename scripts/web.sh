@@ -106,6 +106,13 @@ cp -r "$web/." "$pacchetti/$nome/"
 SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)} \
   python3 packaging/windows/zip_portatile.py "$pacchetti/$nome" "$pacchetti/$nome.zip"
 rm -r "${pacchetti:?}/$nome"
+# What ships is the ZIP: its files, unpacked, carry no path of this machine either.
+spacchettato=$(mktemp -d)
+python3 -m zipfile -e "$pacchetti/$nome.zip" "$spacchettato"
+mapfile -t contenuto < <(find "$spacchettato" -type f)
+[ "${#contenuto[@]}" -gt 20 ] || { echo "make web: the ZIP unpacked holds ${#contenuto[@]} files" >&2; exit 1; }
+senza_percorsi "$PWD" "$build" "${contenuto[@]}"
+rm -rf "$spacchettato"
 (cd "$pacchetti" && sha256sum "$nome.zip" >SHA256SUMS)
 scrivi_buildinfo "$pacchetti/BUILDINFO" emscripten esbuild pngquant qt6-base-dev qt6-svg-dev fonts-liberation
 
