@@ -33,18 +33,6 @@ const QString faccia = QStringLiteral("Liberation Sans");
 
 QColor qColore(const Colore& c) { return QColor(c.r, c.g, c.b); }
 
-QString senzaTastoRapido(QString testo) {
-    // Drops every '&' not followed by another '&'. A plain loop: a regular expression
-    // here would bring the regex JIT into every start.
-    QString senza;
-    senza.reserve(testo.size());
-    for (qsizetype i = 0; i < testo.size(); ++i) {
-        if (testo[i] == u'&' && (i + 1 == testo.size() || testo[i + 1] != u'&')) continue;
-        senza.append(testo[i]);
-    }
-    return senza.trimmed();
-}
-
 void coloraSfondo(QWidget* w, const Colore& sfondo, QPalette::ColorRole ruolo) {
     if (sfondo.sistema()) return;
     QPalette p = w->palette();
@@ -177,7 +165,8 @@ Finestra::Finestra() : QWidget(nullptr) {
     setAttribute(Qt::WA_DeleteOnClose);
 }
 
-void Finestra::costruisci(const ProgettoFinestra& progetto, std::span<const Controllo> controlli) {
+void Finestra::costruisci(const TabellaFinestra& tabella) {
+    const ProgettoFinestra& progetto = tabella.progetto;
     progetto_ = progetto;
     persistenza_ = progetto.persistenza;
     setWindowTitle(QString::fromUtf8(progetto.didascalia));
@@ -190,31 +179,15 @@ void Finestra::costruisci(const ProgettoFinestra& progetto, std::span<const Cont
     if (progetto.icona) setWindowIcon(QIcon(risorsa(progetto.icona)));
     sfondo_ = risorsa(progetto.immagine);
 
-    for (const Controllo& c : controlli) crea(c, controlli);
-
-    // Stacking: rows are listed front first within each container, so lowering each
-    // in turn leaves the first one on top.
-    for (const Controllo& c : controlli) controlli_.value(QString::fromUtf8(c.nome))->lower();
-
-    // Tab order: ascending TabIndex over the controls that can take the focus.
-    std::vector<std::pair<int, QWidget*>> ordine;
-    for (const Controllo& c : controlli) {
-        QWidget* w = controlli_.value(QString::fromUtf8(c.nome));
-        if (c.tabIndex >= 0 && w->focusPolicy() != Qt::NoFocus) ordine.emplace_back(c.tabIndex, w);
-    }
-    std::sort(ordine.begin(), ordine.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (std::size_t i = 1; i < ordine.size(); ++i)
-        QWidget::setTabOrder(ordine[i - 1].second, ordine[i].second);
-    if (!ordine.empty()) ordine.front().second->setFocus(Qt::OtherFocusReason);
-}
-
-void Finestra::costruisci(const TabellaFinestra& tabella) {
-    costruisci(tabella.progetto, tabella.controlli);
+    for (const Controllo& c : tabella.controlli) crea(c, tabella.controlli);
+    const auto widget = [this](const Controllo* c) { return controlli_.value(QString::fromUtf8(c->nome)); };
+    for (const Controllo* c : ordineDiPittura(tabella)) widget(c)->raise();
+    const std::vector<const Controllo*> tab = ordineDiTab(tabella);
+    for (std::size_t i = 1; i < tab.size(); ++i) QWidget::setTabOrder(widget(tab[i - 1]), widget(tab[i]));
+    if (!tab.empty()) widget(tab.front())->setFocus(Qt::OtherFocusReason);
     if (tabella.affiancato) controllo<Riquadro>(QString::fromUtf8(tabella.affiancato))->setAffiancata(true);
-    for (const NomeAccessibile& n : nomiAccessibili)
-        if (qstrcmp(n.finestra, tabella.nome) == 0)
-            controlli_.value(QString::fromUtf8(n.controllo))->setAccessibleName(QString::fromUtf8(n.nome));
+    for (const Controllo& c : tabella.controlli)
+        widget(&c)->setAccessibleName(QString::fromStdString(nomeAccessibile(tabella, c)));
     // Every button and clickable picture runs its command's steps; one without a
     // command has none.
     const char* const finestra = tabella.nome;
@@ -314,7 +287,6 @@ QWidget* Finestra::crea(const Controllo& c, std::span<const Controllo> tutti) {
         if (!c.colore.sistema()) p.setColor(QPalette::WindowText, qColore(c.colore));
         l->setPalette(p);
         l->setAutoFillBackground(true);
-        l->setAccessibleName(testo.trimmed());
         w = l;
         break;
     }
@@ -324,7 +296,6 @@ QWidget* Finestra::crea(const Controllo& c, std::span<const Controllo> tutti) {
         e->setCursorPosition(0);
         coloraSfondo(e, c.sfondo, QPalette::Base);
         coloraTesto(e, c.colore, QPalette::Text);
-        if (!testo.trimmed().isEmpty()) e->setAccessibleName(testo.trimmed());
         w = e;
         break;
     }
@@ -333,7 +304,6 @@ QWidget* Finestra::crea(const Controllo& c, std::span<const Controllo> tutti) {
         coloraSfondo(b, c.sfondo, QPalette::Button);
         coloraTesto(b, c.colore, QPalette::ButtonText);
         b->setAutoDefault(false);
-        b->setAccessibleName(senzaTastoRapido(testo).simplified());
         w = b;
         break;
     }
@@ -346,8 +316,6 @@ QWidget* Finestra::crea(const Controllo& c, std::span<const Controllo> tutti) {
         break;
     }
     }
-    // Screen readers hear a control by its caption; a control without one is named by
-    // its window, and a panel that only groups others or a backdrop stays unnamed.
     w->setObjectName(nome);
     w->setGeometry(pixel(c.left), pixel(c.top), pixel(c.width), pixel(c.height));
     if (c.carattere.nome) w->setFont(fontDa(c.carattere));

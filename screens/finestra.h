@@ -104,7 +104,6 @@ public:
 
 protected:
     Finestra();
-    void costruisci(const ProgettoFinestra& progetto, std::span<const Controllo> controlli);
     void costruisci(const TabellaFinestra& tabella);
     template <class W> W* controllo(const QString& nome) const {
         return qobject_cast<W*>(controlli_.value(nome));

@@ -33,6 +33,10 @@ const RigaComando* rigaComando(std::string_view finestra, std::string_view contr
 
 using Passi = std::vector<Passo>;
 
+// The picture boxes of the calculation screen that the commands fill.
+constexpr const char* riquadroFormula = "formula";
+constexpr const char* riquadroGuida = "help1";
+
 Passo testo(const char* controllo, std::string valore) { return {Azione::Testo, controllo, std::move(valore)}; }
 Passo passo(Azione a, std::string valore = {}) { return {a, {}, std::move(valore)}; }
 
@@ -59,15 +63,15 @@ Passi metodo(const RigaMetodo& m, const Ingresso& in) {
     passi.push_back(testo("kgp", risultato));
     passi.push_back(testo("metodo", m.nome));
     passi.push_back(passo(Azione::Stampa, m.nome));
-    passi.push_back({Azione::Immagine, "formula", m.immagine});
+    passi.push_back({Azione::Immagine, riquadroFormula, m.immagine});
     passi.push_back(testo("Text5", m.unita));
     return passi;
 }
 
 Passi guida(const RigaGuida& g) {
-    return {{Azione::Immagine, "help1", g.guida},
+    return {{Azione::Immagine, riquadroGuida, g.guida},
             passo(Azione::Attendi, std::to_string(durataGuidaMs)),
-            {Azione::Immagine, "help1", g.neutra}};
+            {Azione::Immagine, riquadroGuida, g.neutra}};
 }
 
 Passi comando(const RigaComando& c, const Ingresso& in) {
@@ -88,7 +92,7 @@ Passi comando(const RigaComando& c, const Ingresso& in) {
     case Comando::Pulisci: {
         Passi passi;
         for (const char* n : svuotaPulisci) passi.push_back(testo(n, ""));
-        passi.push_back({Azione::Immagine, "formula", immaginePulisci});
+        passi.push_back({Azione::Immagine, riquadroFormula, immaginePulisci});
         passi.push_back(testo("Text5", ""));
         passi.push_back(passo(Azione::Salva, std::string(lineaZeri)));
         return passi;
@@ -117,6 +121,20 @@ std::vector<Passo> procedura(std::string_view finestra, std::string_view control
     if (const RigaGuida* g = rigaGuida(finestra, controllo)) return guida(*g);
     if (const RigaComando* c = rigaComando(finestra, controllo)) return comando(*c, ingresso);
     return {};
+}
+
+std::vector<ImmagineCaricata> immaginiCaricate() {
+    std::vector<ImmagineCaricata> tutte;
+    const auto aggiungi = [&](const char* file, const char* riquadro) {
+        if (std::none_of(tutte.begin(), tutte.end(),
+                         [&](const ImmagineCaricata& i) { return std::string_view(i.file) == file; }))
+            tutte.push_back({file, "Form2", riquadro});
+    };
+    for (const RigaMetodo& m : metodiForm2) aggiungi(m.immagine, riquadroFormula);
+    aggiungi(immaginePulisci, riquadroFormula);
+    for (const RigaGuida& g : guideForm2) aggiungi(g.guida, riquadroGuida);
+    for (const RigaGuida& g : guideForm2) aggiungi(g.neutra, riquadroGuida);
+    return tutte;
 }
 
 const char* nomeAzione(Azione a) {

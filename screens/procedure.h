@@ -52,6 +52,16 @@ bool leggeMisure(std::string_view finestra, std::string_view controllo);
 // The steps of the click on `controllo` of `finestra`; none for a control without a command.
 std::vector<Passo> procedura(std::string_view finestra, std::string_view controllo, const Ingresso& ingresso);
 
+// A picture file a command loads, and the picture box of the window it goes into.
+struct ImmagineCaricata {
+    const char* file;
+    const char* finestra;
+    const char* riquadro;
+};
+// Every picture file the commands load, each once, in the order their rows name them:
+// the files that must stand beside the program, and that the page must carry.
+std::vector<ImmagineCaricata> immaginiCaricate();
+
 // The name of an Azione, as the web page knows it ("Testo", "Immagine", ...).
 const char* nomeAzione(Azione a);
 

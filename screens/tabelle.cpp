@@ -1,5 +1,7 @@
 #include "screens/tabelle.h"
 
+#include <algorithm>
+
 namespace ponderino {
 
 namespace {
@@ -247,5 +249,99 @@ constinit const TabellaFinestra tabellaForm4{"form4", progetto4, controlli4, {},
 
 constinit const std::array<const TabellaFinestra*, 6> tabelleFinestre{
     &tabellaForm1, &tabellaForm2, &tabellaForm7, &tabellaForm5, &tabellaForm3, &tabellaForm4};
+
+}  // namespace ponderino
+
+namespace ponderino {
+
+namespace {
+
+const Controllo* trova(const TabellaFinestra& t, std::string_view nome) {
+    for (const Controllo& c : t.controlli)
+        if (nome == c.nome) return &c;
+    return nullptr;
+}
+
+std::string_view contenitore(const Controllo& c) { return c.contenitore ? c.contenitore : ""; }
+
+}  // namespace
+
+AreaPixel areaPixel(const TabellaFinestra& t, const Controllo& c) {
+    AreaPixel a{pixel(c.left), pixel(c.top), pixel(c.width), pixel(c.height)};
+    for (const Controllo* p = trova(t, contenitore(c)); p; p = trova(t, contenitore(*p))) {
+        a.x += pixel(p->left);
+        a.y += pixel(p->top);
+    }
+    return a;
+}
+
+std::vector<const Controllo*> ordineDiTab(const TabellaFinestra& t) {
+    std::vector<const Controllo*> ordine;
+    for (const Controllo& c : t.controlli)
+        if (c.tabIndex >= 0 && prendeFuoco(c)) ordine.push_back(&c);
+    std::stable_sort(ordine.begin(), ordine.end(),
+                     [](const Controllo* a, const Controllo* b) { return a->tabIndex < b->tabIndex; });
+    return ordine;
+}
+
+std::vector<const Controllo*> ordineDiPittura(const TabellaFinestra& t) {
+    std::vector<const Controllo*> ordine;
+    const std::function<void(std::string_view)> dipingi = [&](std::string_view dentro) {
+        for (auto c = t.controlli.rbegin(); c != t.controlli.rend(); ++c) {
+            if (contenitore(*c) != dentro) continue;
+            ordine.push_back(&*c);
+            dipingi(c->nome);
+        }
+    };
+    dipingi("");
+    return ordine;
+}
+
+Didascalia pezziDidascalia(std::string_view testo) {
+    Didascalia d;
+    std::string* pezzo = &d.prima;
+    for (std::size_t i = 0; i < testo.size(); ++i) {
+        if (testo[i] != '&') {
+            *pezzo += testo[i];
+        } else if (i + 1 < testo.size() && testo[i + 1] == '&') {
+            *pezzo += testo[++i];
+        } else if (i + 1 < testo.size() && d.tasto.empty()) {
+            d.tasto = testo[++i];
+            // The whole character, when it takes more than one byte of UTF-8.
+            while (i + 1 < testo.size() && (static_cast<unsigned char>(testo[i + 1]) & 0xC0) == 0x80) d.tasto += testo[++i];
+            pezzo = &d.dopo;
+        }
+    }
+    return d;
+}
+
+std::string nomeAccessibile(const TabellaFinestra& t, const Controllo& c) {
+    for (const NomeAccessibile& n : nomiAccessibili)
+        if (std::string_view(n.finestra) == t.nome && std::string_view(n.controllo) == c.nome) return n.nome;
+    for (const RigaCampo& r : righeCampi)
+        if (std::string_view(r.campo) == c.nome)
+            if (const Controllo* etichetta = trova(t, r.etichetta)) return nomeAccessibile(t, *etichetta);
+    std::string testo = c.testo ? c.testo : "";
+    switch (c.tipo) {
+    case Tipo::Pulsante: {
+        const Didascalia d = pezziDidascalia(testo);
+        testo = d.prima + d.tasto + d.dopo;
+        break;
+    }
+    case Tipo::Etichetta:
+    case Tipo::Casella: break;
+    case Tipo::Pannello:
+    case Tipo::Immagine: return {};
+    }
+    // Spaces and line breaks as one space, none at the ends.
+    std::string nome;
+    for (const char ch : testo) {
+        const bool spazio = ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r';
+        if (!spazio) nome += ch;
+        else if (!nome.empty() && nome.back() != ' ') nome += ' ';
+    }
+    if (!nome.empty() && nome.back() == ' ') nome.pop_back();
+    return nome;
+}
 
 }  // namespace ponderino

@@ -6,7 +6,9 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <span>
+#include <vector>
 
 #include "core/metodi.h"
 #include "core/misure.h"
@@ -99,6 +101,31 @@ extern const TabellaFinestra tabellaForm1, tabellaForm2, tabellaForm7, tabellaFo
 
 // The six windows in the order above.
 extern const std::array<const TabellaFinestra*, 6> tabelleFinestre;
+
+// How both editions lay out a window from its table.
+// A control's box in the window's client area, in pixels: each container's place and
+// its own, each in whole pixels, as nested widgets stand.
+struct AreaPixel {
+    int x, y, w, h;
+};
+AreaPixel areaPixel(const TabellaFinestra& t, const Controllo& c);
+// Whether a control takes the focus: text boxes and buttons.
+constexpr bool prendeFuoco(const Controllo& c) { return c.tipo == Tipo::Casella || c.tipo == Tipo::Pulsante; }
+// Tab order: ascending TabIndex over the controls that take the focus, equal ones in
+// table order.
+std::vector<const Controllo*> ordineDiTab(const TabellaFinestra& t);
+// Stacking, back to front: within a container the first row is in front, and whatever
+// a panel holds stands in front of the panel.
+std::vector<const Controllo*> ordineDiPittura(const TabellaFinestra& t);
+// A caption in three pieces around its access key, the character after the first single
+// '&'; "&&" is a plain '&', and any other single '&' (a trailing one too) is not shown.
+struct Didascalia {
+    std::string prima, tasto, dopo;
+};
+Didascalia pezziDidascalia(std::string_view testo);
+// What a screen reader calls a control: the name the table gives it, else the label of
+// its measure row, else a button's caption, a label's or a box's text; empty: nothing.
+std::string nomeAccessibile(const TabellaFinestra& t, const Controllo& c);
 
 // The method bar of the calculation screen: every button runs the same procedure
 // with its own row.

@@ -37,7 +37,8 @@ cmake --build build --target ponderino_rasterizza -j "$(nproc)"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
   -DQT_CHAINLOAD_TOOLCHAIN_FILE="$radice/packaging/windows/mingw-w64.cmake" \
-  -DPONDERINO_RASTERIZZA="$radice/build/assets/ponderino_rasterizza"
+  -DPONDERINO_RASTERIZZA="$radice/build/assets/ponderino_rasterizza" \
+  -DPONDERINO_IMMAGINI_CARICATE="$radice/build/immagini_caricate.txt"
 cmake --build "$build" -j "$(nproc)"
 bash packaging/windows/pacchetti.sh "$build"
 # No path of this machine in what is shipped: the installer and the ZIP unpacked, every
@@ -66,6 +67,7 @@ seconda=$sorgenti/$(basename "$build")
     -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
     -DQT_CHAINLOAD_TOOLCHAIN_FILE="$sorgenti/packaging/windows/mingw-w64.cmake" \
     -DPONDERINO_RASTERIZZA="$radice/build/assets/ponderino_rasterizza" \
+    -DPONDERINO_IMMAGINI_CARICATE="$radice/build/immagini_caricate.txt" \
     -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
   cmake --build "$seconda" --target ponderino -j "$(nproc)" >/dev/null
   bash "$sorgenti/packaging/windows/pacchetti.sh" "$seconda" >/dev/null

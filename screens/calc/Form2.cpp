@@ -29,10 +29,6 @@ Form2::Form2() {
     Command9 = pulsante("Command9");
     Command1 = pulsante("Command1"), Command3 = pulsante("Command3");
     Command11 = pulsante("Command11");
-
-    // A measure field is known by its label's text.
-    for (const RigaCampo& r : righeCampi)
-        casella(r.campo)->setAccessibleName(controllo<QLabel>(r.etichetta)->text().trimmed());
 }
 
 DatiSoggetto Form2::leggiDati() const {

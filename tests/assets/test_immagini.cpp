@@ -13,6 +13,12 @@
 
 #include <gtest/gtest.h>
 
+#include <string_view>
+#include <vector>
+
+#include "screens/procedure.h"
+#include "screens/tabelle.h"
+
 namespace {
 
 struct Picture {
@@ -21,13 +27,18 @@ struct Picture {
     int altezza;
 };
 
-const Picture fileAccanto[] = {
-    {"lore.bmp", 233, 73},   {"berth.bmp", 233, 73},  {"gautr.bmp", 233, 73},
-    {"enrh.bmp", 233, 73},   {"vander.bmp", 233, 73}, {"broca.bmp", 233, 73},
-    {"perra.bmp", 233, 73},  {"bmi2.bmp", 233, 73},   {"gray.bmp", 233, 73},
-    {"biac.bmp", 273, 89},   {"tora.bmp", 273, 89},   {"vita.bmp", 273, 89},
-    {"grayne1.bmp", 273, 89}, {"grayne2.bmp", 273, 89}, {"grayne3.bmp", 273, 89},
-};
+// Each picture a command loads, at the size of the box it is loaded into.
+std::vector<Picture> fileAccanto()
+{
+    std::vector<Picture> f;
+    for (const ponderino::ImmagineCaricata& i : ponderino::immaginiCaricate())
+        for (const ponderino::Controllo& c : ponderino::tabellaForm2.controlli)
+            if (std::string_view(c.nome) == i.riquadro) {
+                const ponderino::AreaPixel a = ponderino::areaPixel(ponderino::tabellaForm2, c);
+                f.push_back({i.file, a.w, a.h});
+            }
+    return f;
+}
 
 const Picture disegni[] = {
     {"form2_sfondo", 800, 559}, {"lavagnetta", 229, 69}, {"sollevatori", 274, 103},
@@ -60,7 +71,9 @@ bool scuro(QRgb p) { return qRed(p) < 90 && qGreen(p) < 90 && qBlue(p) < 90; }
 
 TEST(FileAccanto, OgniBitmapSiCaricaConLaSuaMisura)
 {
-    for (const Picture& f : fileAccanto) {
+    const std::vector<Picture> tutte = fileAccanto();
+    ASSERT_EQ(tutte.size(), ponderino::immaginiCaricate().size());
+    for (const Picture& f : tutte) {
         SCOPED_TRACE(f.nome);
         QImageReader lettore(accanto(f.nome));
         EXPECT_EQ(lettore.format(), "bmp");
@@ -80,8 +93,9 @@ TEST(FileAccanto, OgniBitmapSiCaricaConLaSuaMisura)
 
 TEST(FileAccanto, LeFormuleSonoTutteDiverseEDiverseDallaLavagnaVuota)
 {
-    const char* formule[] = {"lore.bmp", "berth.bmp", "gautr.bmp", "enrh.bmp",
-                             "vander.bmp", "broca.bmp", "perra.bmp", "bmi2.bmp", "gray.bmp"};
+    std::vector<const char*> formule;
+    for (const ponderino::RigaMetodo& m : ponderino::metodiForm2) formule.push_back(m.immagine);
+    formule.push_back(ponderino::immaginePulisci);
     QList<QImage> viste;
     for (const char* nome : formule) {
         SCOPED_TRACE(nome);
@@ -90,7 +104,7 @@ TEST(FileAccanto, LeFormuleSonoTutteDiverseEDiverseDallaLavagnaVuota)
             EXPECT_NE(immagine, altra);
         viste.append(immagine);
         // Lettering is antialiased, so a written board has many shades.
-        if (QByteArray(nome) != "gray.bmp") {
+        if (QByteArray(nome) != ponderino::immaginePulisci) {
             EXPECT_GT(coloriDiversi(immagine), 40);
         }
     }
@@ -98,14 +112,12 @@ TEST(FileAccanto, LeFormuleSonoTutteDiverseEDiverseDallaLavagnaVuota)
 
 TEST(FileAccanto, LeGuideSonoDisegniEIQuadriNeutriNo)
 {
-    for (const char* guida : {"biac.bmp", "tora.bmp", "vita.bmp"}) {
-        SCOPED_TRACE(guida);
-        EXPECT_GT(coloriDiversi(QImage(accanto(guida))), 100);
+    for (const ponderino::RigaGuida& g : ponderino::guideForm2) {
+        SCOPED_TRACE(g.guida);
+        EXPECT_GT(coloriDiversi(QImage(accanto(g.guida))), 100);
+        EXPECT_LT(coloriDiversi(QImage(accanto(g.neutra))), 12);
     }
-    for (const char* neutro : {"grayne1.bmp", "grayne2.bmp", "grayne3.bmp", "gray.bmp"}) {
-        SCOPED_TRACE(neutro);
-        EXPECT_LT(coloriDiversi(QImage(accanto(neutro))), 12);
-    }
+    EXPECT_LT(coloriDiversi(QImage(accanto(ponderino::immaginePulisci))), 12);
 }
 
 TEST(Disegni, OgniRisorsaHaLaSuaMisuraEIlDoppioPerGliSchermiDensi)

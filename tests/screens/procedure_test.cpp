@@ -1,10 +1,12 @@
 // The windows' commands as steps, for both editions: what each click does, in order.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
 #include "screens/procedure.h"
+#include "screens/tabelle.h"
 
 using namespace ponderino;
 
@@ -90,4 +92,55 @@ TEST(Procedure, SoloICalcoliLegganoLeMisure) {
         EXPECT_TRUE(leggeMisure("Form2", c)) << c;
     for (const char* c : {"Command8", "Command9", "Command1", "Command2", "nome"}) EXPECT_FALSE(leggeMisure("Form2", c)) << c;
     EXPECT_FALSE(leggeMisure("Form1", "Command2"));
+}
+
+// Every picture a step loads with a whole subject's measures is one the build carries,
+// in the same box, and the build carries no other.
+TEST(Procedure, LeImmaginiCaricateSonoQuelleDeiPassi) {
+    std::set<std::string> daiPassi, elenco;
+    for (const TabellaFinestra* t : tabelleFinestre)
+        for (const Controllo& c : t->controlli)
+            for (const Passo& p : procedura(t->nome, c.nome, {mario}))
+                if (p.azione == Azione::Immagine) daiPassi.insert(std::string(t->nome) + "." + p.controllo + "=" + p.valore);
+    for (const ImmagineCaricata& i : immaginiCaricate())
+        elenco.insert(std::string(i.finestra) + "." + i.riquadro + "=" + i.file);
+    EXPECT_EQ(daiPassi, elenco);
+    EXPECT_EQ(elenco.size(), immaginiCaricate().size());
+}
+
+// How both editions lay out a window: places in whole pixels through the panels, Tab
+// order, stacking, captions and the names a screen reader speaks.
+TEST(Disposizione, LeRegoleDiUnaTabella) {
+    const auto riga = [](const char* nome, Tipo tipo, const char* dentro, int left, int tab, const char* testo = "") {
+        return Controllo{nome, tipo, dentro, left, left, 100, 50, testo, nessuno, sistema, sistema, Allinea::Sinistra, tab};
+    };
+    const Controllo controlli[] = {
+        riga("P", Tipo::Pannello, "", 22, 3),          riga("b", Tipo::Pulsante, "P", 8, 2, "&Esci&"),
+        riga("a", Tipo::Casella, "P", 7, 0, " due  parole "), riga("L", Tipo::Etichetta, "", 0, -1, " Altezza"),
+        riga("c", Tipo::Pulsante, "", 0, 1, "B.M.I."),  riga("nome", Tipo::Casella, "", 0, -1),
+        riga("Label2(0)", Tipo::Etichetta, "", 0, -1, "Nome e cognome "),
+    };
+    const TabellaFinestra t{"Prova", {}, controlli, {}, nullptr};
+    const auto nomi = [](const std::vector<const Controllo*>& v) {
+        std::vector<std::string> n;
+        for (const Controllo* c : v) n.push_back(c->nome);
+        return n;
+    };
+    EXPECT_EQ(nomi(ordineDiTab(t)), (std::vector<std::string>{"a", "c", "b"}));
+    // Back to front: the first row of a container is in front, a panel's children before it.
+    EXPECT_EQ(nomi(ordineDiPittura(t)), (std::vector<std::string>{"Label2(0)", "nome", "c", "L", "P", "a", "b"}));
+    const AreaPixel a = areaPixel(t, controlli[1]);  // 22 twips make 1 px, 8 make 1 px, 7 make 0
+    EXPECT_EQ(std::vector<int>({a.x, a.y, a.w, a.h}), (std::vector<int>{2, 2, 7, 3}));
+    EXPECT_EQ(areaPixel(t, controlli[2]).x, 1);
+    for (const auto& [nome, atteso] : std::vector<std::pair<int, std::string>>{
+             {1, "Esci"}, {2, "due parole"}, {3, "Altezza"}, {4, "B.M.I."}, {0, ""}, {5, "Nome e cognome"}})
+        EXPECT_EQ(nomeAccessibile(t, controlli[nome]), atteso) << controlli[nome].nome;
+    for (const auto& [testo, prima, tasto, dopo] : std::vector<std::array<std::string, 4>>{
+             {"&Conferma", "", "C", "onferma"}, {"Help && &metodi", "Help & ", "m", "etodi"},
+             {"B.M.I.", "B.M.I.", "", ""}, {"Esci&", "Esci", "", ""}, {"&Dati & &&altro", "", "D", "ati  &altro"},
+             {"&\xc3\xa8 qui", "", "\xc3\xa8", " qui"}}) {
+        const Didascalia d = pezziDidascalia(testo);
+        EXPECT_EQ((std::array<std::string, 4>{testo, d.prima, d.tasto, d.dopo}),
+                  (std::array<std::string, 4>{testo, prima, tasto, dopo}));
+    }
 }

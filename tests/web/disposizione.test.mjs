@@ -1,23 +1,15 @@
-// The page's pure rules, without a browser: Tab and stacking order, access keys on
-// every platform, separators of every language, the one-column rows.
+// The page's pure rules, without a browser: access keys on every platform, separators
+// of every language, the one-column rows.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { join } from 'node:path';
 import {
-  ordineDiPittura, ordineDiTab, chiaviDiAccesso, bersaglioDelTasto, prossimoTab, pezziDidascalia, separatori,
-  sistemaApple, righeInColonna, geometria, sfondoPieno,
+  chiaviDiAccesso, bersaglioDelTasto, prossimoTab, separatori, sistemaApple, righeInColonna, sfondoPieno,
 } from '../../web/moduli/disposizione.mjs';
 import { pathToFileURL } from 'node:url';
 import { RADICE } from './browser.mjs';
 
-const riga = (nome, tabIndex, contenitore = '', tipo = 'Pulsante') => ({ nome, tabIndex, contenitore, tipo });
-
-test('ordine di Tab e di pittura', () => {
-  const tab = [riga('P', 3, '', 'Pannello'), riga('b', 2, 'P'), riga('a', 0, 'P'), riga('L', -1, '', 'Etichetta'), riga('c', 1)];
-  const prende = (c) => c.tipo !== 'Pannello' && c.tipo !== 'Etichetta';
-  assert.deepEqual(ordineDiTab(tab, prende), ['a', 'c', 'b', 'P', 'L']);
-  // Back to front: the first row of a container is in front, a panel's children before it.
-  assert.deepEqual(ordineDiPittura(tab), ['c', 'L', 'P', 'a', 'b']);
+test('il Tab successivo', () => {
   for (const [n, i, indietro, atteso] of [[4, -1, false, 0], [4, -1, true, 3], [4, 3, false, 0], [4, 0, true, 3], [4, 1, false, 2], [0, -1, false, -1]]) {
     assert.equal(prossimoTab(n, i, indietro), atteso, `${n} ${i} ${indietro}`);
   }
@@ -45,11 +37,6 @@ test('tasti di accesso: Alt altrove, Ctrl+Opzione sui sistemi Apple', () => {
   }
   for (const [nav, apple] of [[{ platform: 'MacIntel' }, true], [{ platform: 'iPhone' }, true], [{ userAgentData: { platform: 'macOS' } }, true],
     [{ platform: 'Linux x86_64' }, false], [{ platform: 'Win32' }, false], [{}, false]]) assert.equal(sistemaApple(nav), apple, JSON.stringify(nav));
-  assert.deepEqual(pezziDidascalia('&Conferma'), ['', 'C', 'onferma']);
-  assert.deepEqual(pezziDidascalia('Help && &metodi'), ['Help & ', 'm', 'etodi']);
-  assert.deepEqual(pezziDidascalia('B.M.I.'), ['B.M.I.', '', '']);
-  assert.deepEqual(pezziDidascalia('Esci&'), ['Esci', '', '']);
-  assert.deepEqual(pezziDidascalia('&Dati & &&altro'), ['', 'D', 'ati  &altro']);
 });
 
 test('separatori di ogni lingua, anche fuori dal Latin-1', () => {
@@ -61,7 +48,7 @@ test('separatori di ogni lingua, anche fuori dal Latin-1', () => {
 
 test('una colonna: le righe della schermata di calcolo', async () => {
   const F = (await import(pathToFileURL(join(process.env.PONDERINO_BUILD || join(RADICE, 'build'), 'finestre.mjs')))).FINESTRE;
-  const righe = (n) => { const fin = F[n]; return righeInColonna(fin, geometria(fin.controlli), sfondoPieno(fin)); };
+  const righe = (n) => { const fin = F[n]; return righeInColonna(fin, sfondoPieno(fin)); };
   assert.deepEqual(righe('Form2'), [['Label2(0)', 'nome'], ['Label2(1)', 'eta', 'Text4(5)'], ['Label2(2)', 'peso', 'Text4(0)'],
     ['Label2(3)', 'spalle', 'Text4(1)'], ['Label2(4)', 'torace', 'Text4(2)'], ['Label2(5)', 'vita', 'Text4(3)'],
     ['Label2(6)', 'alt', 'Text4(4)'], ['lorent', 'Command12'], ['Command5', 'Command6'], ['Command14', 'Command13'],

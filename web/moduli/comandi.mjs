@@ -34,7 +34,7 @@ export function preparaComandi(caricaNucleo, regionali) {
 
 // What a command reads when it runs: the measures as typed, the regional settings, today.
 function ingresso(f) {
-  const campi = f.nome === 'Form2' ? FINESTRE.Form2.campi.map((r) => r.campo) : [];
+  const campi = (FINESTRE[f.nome].campi || []).map((r) => r.campo);
   const adesso = new Date();
   return {
     dati: Object.fromEntries(campi.map((n) => [n, f.elementi[n].value])),

@@ -1,64 +1,6 @@
-// Where things stand and in what order: pure functions of a window's table, shared by
-// the page and by the tests that run them without a browser.
-
-export const TWIP = 15;                   // twips in one CSS pixel
-export const pixel = (twips) => Math.floor((twips + 7) / TWIP);
-
-// A control's place in the window's client area, through the panels that hold it.
-export function posizioneAssoluta(controlli, c) {
-  let x = c.left, y = c.top, cont = c.contenitore;
-  while (cont) {
-    const p = controlli.find((d) => d.nome === cont);
-    x += p.left; y += p.top; cont = p.contenitore;
-  }
-  return { x, y, w: c.width, h: c.height };
-}
-
-export function geometria(controlli) {
-  return Object.fromEntries(controlli.map((c) => [c.nome, posizioneAssoluta(controlli, c)]));
-}
-
-// Stacking, back to front: within a container the first row is in front, and whatever
-// a panel holds stands in front of the panel.
-export function ordineDiPittura(controlli) {
-  const ordine = [];
-  const dipingi = (contenitore) => {
-    const figli = controlli.filter((c) => (c.contenitore || '') === contenitore);
-    for (let i = figli.length - 1; i >= 0; --i) {
-      ordine.push(figli[i].nome);
-      dipingi(figli[i].nome);
-    }
-  };
-  dipingi('');
-  return ordine;
-}
-
-// Document order, which is Tab order: ascending TabIndex over what takes the focus (as
-// `prende` says), then everything else in table order.
-export function ordineDiTab(controlli, prende) {
-  const indice = (c) => (c.tabIndex < 0 ? Infinity : c.tabIndex);
-  const fuoco = controlli.filter(prende).sort((a, b) => indice(a) - indice(b));
-  return fuoco.concat(controlli.filter((c) => !prende(c))).map((c) => c.nome);
-}
-
-// The caption in three pieces around its access key, the character after the first
-// single "&"; "&&" is a plain "&", and any other single "&" (a trailing one too) is not
-// shown, as on the desktop.
-export function pezziDidascalia(testo) {
-  const t = testo || '';
-  const piano = (s) => s.replace(/&(&?)/g, '$1');
-  for (let i = 0; i < t.length - 1; ++i) {
-    if (t[i] !== '&') continue;
-    if (t[i + 1] === '&') { ++i; continue; }
-    return [piano(t.slice(0, i)), t[i + 1], piano(t.slice(i + 2))];
-  }
-  return [piano(t), '', ''];
-}
-
-// The access key of a caption, in lower case, or null.
-export function tastoRapido(testo) {
-  return pezziDidascalia(testo)[1].toLowerCase() || null;
-}
+// Pure rules of the page over a window's table (whose places, sizes, stacking and Tab
+// order come already worked out by ponderino_finestre_js), shared by the page and by the
+// tests that run them without a browser.
 
 // The access keys a key press asks for, or none. Elsewhere Alt (with or without Shift)
 // and the key; on Apple systems Option alone types a character (é, ç, π...), so there
@@ -100,8 +42,9 @@ export function prossimoTab(n, i, indietro) {
 //   5. the other buttons, in Tab order.
 // Left out: panels that only hold others from the corner, panels without a picture, and
 // the window-wide backdrop `sfondo`.
-export function righeInColonna(fin, geo, sfondo) {
+export function righeInColonna(fin, sfondo) {
   const tab = fin.controlli;
+  const geo = Object.fromEntries(tab.map((c) => [c.nome, c]));
   const righe = (fin.campi || []).map((r) => [r.etichetta, r.campo, r.unita].filter(Boolean));
   const usati = new Set(righe.flat());
   const prendi = (nomi) => { nomi.forEach((n) => usati.add(n)); return nomi; };
@@ -124,16 +67,15 @@ export function righeInColonna(fin, geo, sfondo) {
   for (const l of linee) righe.push(prendi(l.nomi.sort((a, b) => geo[a].x - geo[b].x)));
   for (const g of guide) righe.push([g]);
   if (guide.length) righe.push(['help1']);
-  const comandi = tab.filter((c) => !usati.has(c.nome) && c.tipo === 'Pulsante').sort((a, b) => a.tabIndex - b.tabIndex);
-  for (const c of comandi) righe.push([c.nome]);
+  for (const n of fin.tab) if (!usati.has(n) && geo[n].tipo === 'Pulsante') righe.push([n]);
   return righe;
 }
 
 // The window-wide backdrop: a panel at the corner that covers the whole client area.
 export function sfondoPieno(fin) {
   const pr = fin.progetto;
-  const c = fin.controlli.find((d) => d.tipo === 'Pannello' && !d.contenitore && d.left === 0 && d.top === 0 &&
-    d.width >= pr.larghezza && d.height >= pr.altezza);
+  const c = fin.controlli.find((d) => d.tipo === 'Pannello' && !d.contenitore && d.x === 0 && d.y === 0 &&
+    d.w >= pr.larghezza && d.h >= pr.altezza);
   return c ? c.nome : null;
 }
 

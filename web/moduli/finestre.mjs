@@ -3,9 +3,7 @@
 // made the first time they are shown, brought to the front later, listed in the
 // page's bar, and gone at the end of the program.
 import { FINESTRE } from 'ponderino-tabelle';
-import {
-  pixel, geometria, ordineDiPittura, ordineDiTab, tastoRapido, pezziDidascalia, righeInColonna, sfondoPieno,
-} from './disposizione.mjs';
+import { righeInColonna, sfondoPieno } from './disposizione.mjs';
 
 export const finestre = {};      // name -> built window
 const pila = [];                 // shown windows, back to front
@@ -49,27 +47,26 @@ export function impostaImmagine(el, file) {
 }
 
 // One control of a table as a page element, at its place, in its colours and font.
-function creaControllo(c, { nomi, etichettaDi, campi, idDi, geo, z }) {
+// What a screen reader calls it comes from the table: a label's own text, a button's,
+// a box's or a picture's name given as aria-label.
+function creaControllo(c, { etichettaDi, campi, idDi }) {
   let el;
   if (c.tipo === 'Pulsante') {
     el = document.createElement('button');
     el.type = 'button';
     const testo = document.createElement('span');
     testo.className = 'didascalia';
-    const [prima, tasto, dopo] = pezziDidascalia(c.testo);
+    const [prima, tasto, dopo] = c.didascalia;
     testo.append(prima);
     if (tasto) {
       const u = document.createElement('u');
       u.textContent = tasto;
       testo.append(u, dopo);
+      el.dataset.tasto = tasto.toLowerCase();
+      el.setAttribute('aria-keyshortcuts', (stato.apple ? 'Control+Alt+' : 'Alt+') + tasto.toUpperCase());
     }
     el.append(testo);
-    if (nomi[c.nome]) el.setAttribute('aria-label', nomi[c.nome]);
-    const chiave = tastoRapido(c.testo);
-    if (chiave) {
-      el.dataset.tasto = chiave;
-      el.setAttribute('aria-keyshortcuts', (stato.apple ? 'Control+Alt+' : 'Alt+') + chiave.toUpperCase());
-    }
+    if (c.accessibile !== prima + tasto + dopo) el.setAttribute('aria-label', c.accessibile);
   } else if (c.tipo === 'Casella') {
     el = document.createElement('input');
     el.type = 'text';
@@ -77,7 +74,7 @@ function creaControllo(c, { nomi, etichettaDi, campi, idDi, geo, z }) {
     el.autocomplete = 'off';
     el.spellcheck = false;
     if (campi.includes(c.nome) && c.nome !== 'nome') el.inputMode = 'decimal';
-    if (!campi.includes(c.nome)) el.setAttribute('aria-label', nomi[c.nome] || (c.testo || '').trim());
+    if (c.accessibile) el.setAttribute('aria-label', c.accessibile);
   } else if (c.tipo === 'Etichetta') {
     el = document.createElement(etichettaDi[c.nome] ? 'label' : 'div');
     if (etichettaDi[c.nome]) el.htmlFor = idDi(etichettaDi[c.nome]);
@@ -86,22 +83,21 @@ function creaControllo(c, { nomi, etichettaDi, campi, idDi, geo, z }) {
     el = document.createElement('div');
     if (c.immagine) impostaImmagine(el, c.immagine);
     if (c.affiancata) el.classList.add('affiancata');
-    if (nomi[c.nome]) {
+    if (c.accessibile) {
       el.setAttribute('role', 'img');
-      el.setAttribute('aria-label', nomi[c.nome]);
+      el.setAttribute('aria-label', c.accessibile);
     }
   }
   el.id = idDi(c.nome);
   el.dataset.nome = c.nome;
   el.classList.add('controllo', c.tipo.toLowerCase());
   if (c.allinea === 'Centro') el.classList.add('centro');
-  const g = geo[c.nome];
-  el.style.left = pixel(g.x) + 'px';
-  el.style.top = pixel(g.y) + 'px';
-  el.style.width = pixel(c.width) + 'px';
-  el.style.height = pixel(c.height) + 'px';
-  el.style.zIndex = z[c.nome];
-  el.style.setProperty('--proporzione', c.width + ' / ' + c.height);
+  el.style.left = c.x + 'px';
+  el.style.top = c.y + 'px';
+  el.style.width = c.w + 'px';
+  el.style.height = c.h + 'px';
+  el.style.zIndex = c.z;
+  el.style.setProperty('--proporzione', c.w + ' / ' + c.h);
   if (c.sfondo) el.style.backgroundColor = rgb(c.sfondo);
   if (c.colore) el.style.color = rgb(c.colore);
   // The usual black text cannot be read on a dark face: there it is white.
@@ -135,8 +131,8 @@ function crea(nome) {
 
   const cliente = document.createElement('div');
   cliente.className = 'cliente';
-  cliente.style.width = pixel(pr.larghezza) + 'px';
-  cliente.style.height = pixel(pr.altezza) + 'px';
+  cliente.style.width = pr.larghezza + 'px';
+  cliente.style.height = pr.altezza + 'px';
   if (pr.sfondo) cliente.style.backgroundColor = rgb(pr.sfondo);
   if (pr.colore) cliente.style.color = rgb(pr.colore);
   applicaCarattere(cliente, pr.carattere);
@@ -150,13 +146,10 @@ function crea(nome) {
 
   const sfondo = sfondoPieno(fin);
   if (sfondo) superficie.setAttribute('aria-hidden', 'true');
-  const geo = geometria(tab);
   const campi = (fin.campi || []).map((r) => r.campo);
   const etichettaDi = Object.fromEntries((fin.campi || []).map((r) => [r.etichetta, r.campo]));
-  const z = {};
-  ordineDiPittura(tab).forEach((n, i) => { z[n] = i + 1; });
   const idDi = (n) => nome + '-' + n.replace(/[()]/g, '_');
-  const ambiente = { nomi: fin.nomi || {}, etichettaDi, campi, idDi, geo, z };
+  const ambiente = { etichettaDi, campi, idDi };
   const elementi = {};
   for (const c of tab) elementi[c.nome] = creaControllo(c, ambiente);
   if (sfondo) elementi[sfondo].classList.add('sfondo-pieno');
@@ -169,13 +162,15 @@ function crea(nome) {
       el.tabIndex = 0;
     }
   }
-  const prende = (c) => ['Casella', 'Pulsante'].includes(c.tipo) || elementi[c.nome].tabIndex === 0;
-  for (const n of ordineDiTab(tab, prende)) cliente.append(elementi[n]);
+  // Document order is Tab order: the table's, then those pictures and labels, then the rest.
+  const prima = new Set(fin.tab);
+  const poi = tab.filter((c) => !prima.has(c.nome)).sort((a, b) => elementi[b.nome].tabIndex - elementi[a.nome].tabIndex);
+  for (const n of [...fin.tab, ...poi.map((c) => c.nome)]) cliente.append(elementi[n]);
 
   sezione.append(barra, cliente);
   const f = { nome, sezione, cliente, superficie, elementi, ultimoFuoco: null };
   let ordine = 1;
-  for (const riga of righeInColonna(fin, geo, sfondo)) {
+  for (const riga of righeInColonna(fin, sfondo)) {
     for (const n of riga) {
       const el = elementi[n];
       el.style.order = ordine++;
@@ -248,8 +243,8 @@ export function posiziona(f) {
   const larghezza = f.sezione.offsetWidth, altezza = f.sezione.offsetHeight;
   const area = schermo.clientWidth;
   const altezzaArea = Math.max(window.innerHeight - 40, altezza);
-  let x = pr.left >= 0 ? pixel(pr.left) : (area - larghezza) / 2;
-  let y = pr.top >= 0 ? pixel(pr.top) : (altezzaArea - altezza) / 2;
+  let x = pr.left >= 0 ? pr.left : (area - larghezza) / 2;
+  let y = pr.top >= 0 ? pr.top : (altezzaArea - altezza) / 2;
   x = Math.max(0, Math.min(x, area - larghezza));
   y = Math.max(0, y);
   f.sezione.style.left = Math.round(x) + 'px';
@@ -291,7 +286,7 @@ export function ricomincia() {
 // 1:1 when the screen is wide and tall enough for the largest window with its title bar,
 // else one column: a phone held sideways gets the buttons a finger can hit.
 export function preparaLayout() {
-  const massimo = (misura) => Math.max(...Object.values(FINESTRE).map((f) => pixel(f.progetto[misura])));
+  const massimo = (misura) => Math.max(...Object.values(FINESTRE).map((f) => f.progetto[misura]));
   const stretto = window.matchMedia('(max-width: ' + (massimo('larghezza') + 23) + 'px), (max-height: ' +
     (massimo('altezza') + 23) + 'px)');
   const aggiorna = () => {
