@@ -1,6 +1,6 @@
-// How the page reaches the person, in Chromium: without its core, the windows still
-// work; served and installed, a new build takes over whole at the next start, never
-// mixed with the old one, not even when the network gives only part of it.
+// How the page reaches the person: without its core, the windows still work (Chromium);
+// served and installed, a new build is offered and taken whole, never mixed with the
+// old one, not even when the network gives only part of it (Chromium and Firefox).
 import { after, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { appendFileSync, cpSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
@@ -8,7 +8,7 @@ import { createHash } from 'node:crypto';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
-import { avvia, spegni, servi, vede, sel, valore, compila, davanti, messaggio, dati, script, CARTELLA, RIGA_ZERI } from './browser.mjs';
+import { avvia, spegni, servi, MOTORI, vede, sel, valore, compila, davanti, messaggio, dati, script, CARTELLA, RIGA_ZERI } from './browser.mjs';
 
 const clic = (b, finestra, nome) => b.clic(sel(finestra, nome));
 after(() => spegni());
@@ -69,14 +69,15 @@ test('senza il nucleo: le finestre e i comandi che non calcolano funzionano', as
   }
 });
 
-test('aggiornamento: una versione intera alla volta, offerta e presa con «Aggiorna», anche senza rete', async () => {
+for (const motore of ['chromium', 'firefox'].filter((m) => MOTORI.includes(m))) {
+test(`${motore}: aggiornamento, una versione intera alla volta, offerta e presa con «Aggiorna», anche senza rete`, async () => {
   // Two builds at two folders of one site: /a/ is updated, /b/ keeps its own copy.
   const sito = mkdtempSync(join(tmpdir(), 'ponderino-servita-'));
   const cartella = join(sito, 'a');
   copia(cartella);
   const server = await servi(sito);
   const a = server.indirizzo + 'a/';
-  const b = await avvia('chromium', { condiviso: true });
+  const b = await avvia(motore, { condiviso: true });
   const calcola = async () => {
     await clic(b, 'Form1', 'Command2');
     await compila(b, { alt: '170' });
@@ -97,9 +98,14 @@ test('aggiornamento: una versione intera alla volta, offerta e presa con «Aggio
     // installed; the page stays wholly A, offers nothing, and works.
     for (const [senza, falsa] of [['ponderino-core', false], [null, true]]) {
       copia(cartella, 'B', senza, falsa);
-      await b.valuta(() => navigator.serviceWorker.getRegistration().then((r) => r.update()).catch(() => {}).then(() => true));
-      await b.attendi(() => navigator.serviceWorker.getRegistration().then((r) => !r.installing));
-      assert.equal(await b.valuta(() => navigator.serviceWorker.getRegistration().then((r) => !!r.waiting)), false, senza);
+      // The new worker found by the update ends discarded, not waiting.
+      assert.equal(await b.valuta(() => navigator.serviceWorker.getRegistration().then((r) => new Promise((ok) => {
+        r.addEventListener('updatefound', () => {
+          const w = r.installing;
+          w.addEventListener('statechange', () => { if (w.state === 'installed' || w.state === 'redundant') ok(w.state); });
+        });
+        r.update().catch(() => ok('redundant'));
+      }))), 'redundant', String(senza));
       await b.vai(a);
       assert.deepEqual([await versione(b), await offerta()], ['A', false]);
       await calcola();
@@ -118,9 +124,10 @@ test('aggiornamento: una versione intera alla volta, offerta e presa con «Aggio
       ['Form2', '170', '71', '70']);
     copia(join(sito, 'b'));
     await installa(server.indirizzo + 'b/');
-    // Offline, /a/ is wholly B and /b/ wholly A: one cache each.
+    // Offline (the server gone; Chromium's offline switch too), /a/ is wholly B and /b/
+    // wholly A: one cache each.
     server.chiudi();
-    await b.page.setOfflineMode(true);
+    if (!b.limiti.cdp) await b.page.setOfflineMode(true);
     for (const [cartella, attesa] of [['a/', 'B'], ['b/', 'A']]) {
       await b.vai(server.indirizzo + cartella);
       assert.equal(await versione(b), attesa, cartella);
@@ -133,3 +140,4 @@ test('aggiornamento: una versione intera alla volta, offerta e presa con «Aggio
     rmSync(sito, { recursive: true, force: true });
   }
 });
+}

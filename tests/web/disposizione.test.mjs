@@ -21,6 +21,7 @@ test('tasti di accesso: Alt altrove, Ctrl+Opzione sui sistemi Apple', () => {
     [tasto('c', 'KeyC', { altKey: true }), false, ['c', 'c']],
     [tasto('C', 'KeyC', { altKey: true, shiftKey: true }), false, ['c', 'c']],
     [tasto('?', 'Slash', { altKey: true, shiftKey: true }), false, ['?', '?']],
+    [tasto('?', 'Minus', { altKey: true, shiftKey: true }), false, ['?']],            // Italian: Shift+'
     [tasto('c', 'KeyC'), false, []],
     [tasto('c', 'KeyC', { altKey: true, ctrlKey: true }), false, []],   // AltGr on Windows
     [tasto('c', 'KeyC', { metaKey: true, altKey: true }), false, []],
