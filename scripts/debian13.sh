@@ -81,7 +81,7 @@ pacchetto=$(ls "$sorgenti/$BUILD"/pacchetto/ponderino_*.deb 2>/dev/null | head -
 if [ -n "$pacchetto" ]; then
   "${SUDO[@]}" cp "$pacchetto" "$radice/tmp/"
   dentro bash -c "DEBIAN_FRONTEND=noninteractive apt-get install -y -q /tmp/$(basename "$pacchetto") >/dev/null"
-  dentro bash -c '. /root/ponderino/tests/install/comune.sh; schermo_privato
+  dentro /root/ponderino/tests/x_privato.sh bash -c '. /root/ponderino/tests/install/comune.sh; richiede_schermo
     cartella=$(avvia /usr/bin/ponderino-avvia HOME=/root); [[ $cartella == /* ]] || { echo "$cartella"; exit 1; }'
   echo "Debian 13: the Debian 12 package installs and shows its window"
 fi

@@ -12,7 +12,6 @@ numero=$(mktemp)
 Xvfb -displayfd 9 -screen 0 "$schermo" -nolisten tcp -noreset 9>"$numero" >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null; rm -f "$numero"' EXIT
-trap 'exit 143' TERM INT HUP
 for _ in $(seq 100); do
     grep -q . "$numero" && break
     kill -0 "$xvfb" 2>/dev/null || break
@@ -21,4 +20,8 @@ done
 grep -q . "$numero" || { echo "ERRORE: Xvfb non parte" >&2; exit 1; }
 export DISPLAY=":$(tr -d '\n' <"$numero")"
 unset WAYLAND_DISPLAY
-"$@"
+# The command in the background, so that a signal to this script ends it too.
+"$@" <&0 &
+comando=$!
+trap 'kill "$comando" 2>/dev/null; exit 143' TERM INT HUP
+wait "$comando"

@@ -70,7 +70,6 @@ def main():
     sessione = SessioneX(args.programma, args.artefatti)
     errori = []
     try:
-        sessione.avvia_xvfb()
         sessione.avvia_programma()
         sessione.clic(sessione.attendi_finestra(FORM1, 20), CONTINUA)
         sessione.attendi_finestra(FORM2)

@@ -23,7 +23,6 @@ expected in dati.txt follows LANG (it_* comma, en_* point).
 Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing).
 """
 
-import argparse
 import datetime
 import os
 import re
@@ -36,7 +35,7 @@ from x_privato import (AUTORE, CAMPI, CONTINUA, ESCI_FORM2, ESCI_FORM3, ESCI_FOR
                        ESCI_FORM7, FORM1, FORM2, FORM3, FORM4, FORM5, FORM7, FORMULA,
                        GUIDA_SPALLE, HELP1, HELP_METODI, INFORMAZIONI, MESSAGGIO, METODI,
                        PULISCI, RIGA_ZERI, SALTA, SCHERMO, SOGGETTO, STAMPA, Fallito,
-                       SessioneX, esegui_prova, prepara_prova, riga_attesa)
+                       SessioneX, principale, riga_attesa)
 
 TITOLO_STAMPA = "Programma per la determinazione del proprio peso corporeo"
 ETICHETTE_STAMPA = [("nome", "nome"), ("eta'", "eta"), ("peso", "peso"),
@@ -49,7 +48,6 @@ class Percorso(SessioneX):
         super().__init__(args.programma, args.artefatti, prefisso=prefisso)
         self.args = args
         self.cups_dir = None
-        self.saltati = []
 
     # ---- CUPS
 
@@ -77,16 +75,8 @@ class Percorso(SessioneX):
         self.saltati.append("stampa: " + motivo)
         print("SKIPPED: \"&Stampa\" non provato: %s" % motivo, flush=True)
 
-    def env_cups(self):
-        env = dict(os.environ)
-        env["CUPS_SERVER"] = self.cups_socket
-        env["LC_ALL"] = "C"
-        return env
-
-    def coda_vuota(self):
-        r = subprocess.run(["lpstat", "-o"], env=self.env_cups(), stdout=subprocess.PIPE,
-                           stderr=subprocess.STDOUT, timeout=20)
-        return r.returncode == 0 and not r.stdout.strip()
+    def stampato(self):
+        return subprocess.run(["bash", self.args.cups, "stampato", self.cups_dir], timeout=20).returncode == 0
 
     # ---- clean-up
 
@@ -100,7 +90,6 @@ class Percorso(SessioneX):
     # ---- the road
 
     def percorri(self, sep):
-        self.avvia_xvfb()
         self.avvia_cups()
         self.avvia_programma()
 
@@ -247,17 +236,7 @@ class Percorso(SessioneX):
         uscita = os.path.join(self.cups_dir, "uscita", "job.pdf")
         oggi = datetime.date.today()
         self.clic(f2, STAMPA)
-
-        ultima = [None]
-
-        def stampato():
-            if not os.path.exists(uscita) or not self.coda_vuota():
-                return False
-            dimensione = os.path.getsize(uscita)
-            finito = dimensione > 0 and dimensione == ultima[0]
-            ultima[0] = dimensione
-            return finito
-        self.attendi(lambda: self.trova(MESSAGGIO) or stampato(),
+        self.attendi(lambda: self.trova(MESSAGGIO) or self.stampato(),
                      "la stampa non arriva alla coda di prova", 40)
         self.nessun_messaggio()
         shutil.copy(uscita, os.path.join(self.artefatti, "stampa.pdf"))
@@ -289,29 +268,5 @@ class Percorso(SessioneX):
 
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("--programma", required=True, help="the built ponderino")
-    parser.add_argument("--artefatti", required=True, help="folder for screenshots and logs")
-    parser.add_argument("--cups", help="the private CUPS server script (start/stop DIR)")
-    args = parser.parse_args()
-
-    preparata = prepara_prova(args.artefatti)
-    if isinstance(preparata, int):
-        return preparata
-    sep, lingua = preparata
-    percorso = Percorso(args)
-    esito = esegui_prova(percorso, lambda: percorso.percorri(sep))
-    durata = time.monotonic() - percorso.inizio
-    print("artefatti: %s" % args.artefatti)
-    for s in percorso.saltati:
-        print("SKIPPED: %s" % s)
-    if esito == 0 and percorso.saltati:
-        esito = SALTA  # a step left out is not a step passed
-    print("%s in %.1f s (LANG=%s)" % ({0: "superato", SALTA: "saltato in parte"}.get(esito, "FALLITO"),
-                                      durata, lingua))
-    return esito
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(principale(Percorso, [("--cups", "the private CUPS server script (start/stop DIR)")]))

@@ -13,7 +13,6 @@ Wine makes the Windows regional settings.
 Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing).
 """
 
-import argparse
 import os
 import subprocess
 import sys
@@ -22,7 +21,7 @@ import time
 from percorso_utente import Percorso
 from x_privato import (CAMPI, CONFERMA, CONTINUA, ESCI_FORM2, FORM1, FORM2, FORM4, FORMULA,
                        MESSAGGIO, METODI, RIGA_ZERI, SOGGETTO, STAMPA, Fallito,
-                       esegui_prova, prepara_prova, riga_attesa)
+                       principale, riga_attesa)
 
 
 class PercorsoWine(Percorso):
@@ -57,7 +56,6 @@ class PercorsoWine(Percorso):
         self.vivo()
 
     def percorri(self, sep):
-        self.avvia_xvfb()
         # Wine lists the private CUPS queue among the Windows printers of a new
         # prefix, as the default one.
         if self.args.cups:
@@ -153,25 +151,9 @@ class PercorsoWine(Percorso):
         self.ok("dati.txt = %r (%d byte)" % (RIGA_ZERI, len(RIGA_ZERI)))
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("--programma", required=True, help="ponderino.exe")
-    parser.add_argument("--wine", required=True, help="the build's Wine starter (wine.sh)")
-    parser.add_argument("--tieni-aperto", required=True, help="tieni_aperto.exe")
-    parser.add_argument("--artefatti", required=True, help="folder for screenshots and logs")
-    parser.add_argument("--cartella", help="work in this folder as it stands")
-    parser.add_argument("--cups", help="the private CUPS server script (start/stop DIR)")
-    args = parser.parse_args()
-
-    preparata = prepara_prova(args.artefatti)
-    if isinstance(preparata, int):
-        return preparata
-    sep, lingua = preparata
-    percorso = PercorsoWine(args)
-    esito = esegui_prova(percorso, lambda: percorso.percorri(sep))
-    print("%s in %.1f s (LANG=%s)" % ("superato" if esito == 0 else "FALLITO",
-                                       time.monotonic() - percorso.inizio, lingua))
-    return esito
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(principale(PercorsoWine, [
+        ("--wine", "the build's Wine starter (wine.sh)", {"required": True}),
+        ("--tieni-aperto", "tieni_aperto.exe", {"required": True}),
+        ("--cartella", "work in this folder as it stands"),
+        ("--cups", "the private CUPS server script (start/stop DIR)")]))

@@ -42,7 +42,6 @@ program's error output that tells of a crash or a sanitizer report.
 Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing).
 """
 
-import argparse
 import os
 import random
 import re
@@ -54,7 +53,7 @@ import time
 from x_privato import (CAMPI, CONFERMA, CONTINUA, ESCI_FORM2, ESCI_FORM3, ESCI_FORM4,
                        FORM1, FORM2, FORM3, FORM4, GUIDE, HELP1, HELP_METODI, MESSAGGIO,
                        METODI, PULISCI, RIGA_ZERI, SOGGETTO, STAMPA, Fallito, SessioneX,
-                       interrompi_con_segnali, prepara_prova, leggi_bmp, riga_attesa)
+                       leggi_bmp, principale, riga_attesa, ritaglia)
 
 # A burst that ends after this is sent again, at most this many times in all.
 TENTATIVI = 4
@@ -130,7 +129,6 @@ class Raffica(SessioneX):
         self.sep = args.sep
         self.bmp = {}
         self.sorvegliante = Sorvegliante(os.path.join(self.lavoro, "dati.txt"))
-        self.tempi = []
         self.righe_errore_viste = 0
 
     # ---- input
@@ -169,11 +167,8 @@ class Raffica(SessioneX):
 
     def riquadro_guida(self, f2):
         """The pixels of the guide box, as shown now."""
-        fw, _, schermo = self.pixel_finestra(f2)
         lw, lh, _ = self.immagine(GUIDE[0][2])
-        x0, y0 = HELP1
-        return b"".join(schermo[((y0 + y) * fw + x0) * 3:((y0 + y) * fw + x0 + lw) * 3]
-                        for y in range(lh))
+        return ritaglia(self.pixel_finestra(f2), HELP1, (lw, lh))
 
     def guida_mostrata(self, f2):
         """The name of the guide or neutral picture the guide box shows, or None."""
@@ -477,8 +472,11 @@ class Raffica(SessioneX):
         self.passo("esci-alt-e: %d azioni in %.2f s, l'ultima Alt+E: il programma è "
                    "terminato (uscita 0), dati.txt = %r" % (len(azioni), durata, RIGA_ZERI))
 
-    def prova(self):
-        self.avvia_xvfb()
+    def chiudi(self):
+        self.sorvegliante.basta.set()
+        super().chiudi()
+
+    def percorri(self, _sep):
         self.sorvegliante.start()
         self.passo("seme del caso: %d" % self.seme)
 
@@ -509,37 +507,5 @@ class Raffica(SessioneX):
             self.controlla_sorvegliante("fine")
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("--programma", required=True, help="the built ponderino")
-    parser.add_argument("--artefatti", required=True, help="folder for screenshots and logs")
-    parser.add_argument("--seme", type=int, default=6, help="seed of the bursts' order")
-    args = parser.parse_args()
-
-    preparata = prepara_prova(args.artefatti)
-    if isinstance(preparata, int):
-        return preparata
-    args.sep, lingua = preparata
-    prova = Raffica(args)
-    interrompi_con_segnali()
-
-    esito = 1
-    try:
-        prova.prova()
-        esito = 0
-    except Fallito as e:
-        print("FALLITO: %s" % e, flush=True)
-        prova.foto_di_tutte("al-fallimento")
-    finally:
-        prova.sorvegliante.basta.set()
-        prova.chiudi()
-    durata = time.monotonic() - prova.inizio
-    for nome, secondi in prova.tempi:
-        print("  %-28s %5.1f s" % (nome, secondi))
-    print("artefatti: %s" % args.artefatti)
-    print("%s in %.1f s (LANG=%s)" % ("superato" if esito == 0 else "FALLITO", durata, lingua))
-    return esito
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(principale(Raffica, [("--seme", "seed of the bursts' order", {"type": int, "default": 6})]))

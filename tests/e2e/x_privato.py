@@ -1,7 +1,8 @@
 """Shared pieces of the end-to-end tests.
 
-A private X server (Xvfb, no window manager: the windows stand exactly where the
-program puts them), the built program started as its own process in a fresh
+The private X server of tests/x_privato.sh, under which the drivers run (DISPLAY;
+no window manager: the windows stand exactly where the program puts them), the
+drivers' main(), the built program started as its own process in a fresh
 working folder holding the picture files, its windows found by exact title with
 xwininfo, and input sent only from outside with xdotool. Also: the places of the
 controls the tests click, a test subject with its expected results line, and
@@ -10,13 +11,14 @@ readers for the PPM screenshots and the BMP picture files they are compared with
 Python 3 standard library only.
 """
 
+import argparse
 import ctypes
 import os
 import re
-import select
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
 import time
 
@@ -113,7 +115,7 @@ def riga_attesa(sep):
     return (",".join('"%s"' % v.replace(",", sep) for v in valori) + "\r\n").encode()
 
 
-def strumento_mancante(strumenti=("Xvfb", "xdotool", "xwininfo", "import")):
+def strumento_mancante(strumenti=("xdotool", "xwininfo", "import")):
     """The first X tool not on PATH, or None."""
     for strumento in strumenti:
         if not shutil.which(strumento):
@@ -125,9 +127,12 @@ def prepara_prova(artefatti):
     """What both drivers check before starting: the X tools are there, LANG is one
     they know, and the artefact folder is empty. Gives (separatore, lingua), or the
     exit status to end with: SALTA when a tool is missing, 2 for an unknown LANG."""
+    if not os.environ.get("DISPLAY"):
+        print("SKIPPED: nessuno schermo: la prova va avviata con tests/x_privato.sh", flush=True)
+        return SALTA
     strumento = strumento_mancante()
     if strumento:
-        print("SKIPPED: manca %s (pacchetti xvfb, xdotool, x11-utils, imagemagick)"
+        print("SKIPPED: manca %s (pacchetti xdotool, x11-utils, imagemagick)"
               % strumento, flush=True)
         return SALTA
     lingua = os.environ.get("LANG", "")
@@ -148,19 +153,43 @@ def interrompi_con_segnali():
         signal.signal(s, interrotto)
 
 
-def esegui_prova(sessione, corsa):
-    """Runs corsa() with the session: a failure is told, with a screenshot of every
-    window; the session is closed however it ends. Gives the exit status, 0 or 1."""
+def principale(classe, opzioni=()):
+    """The drivers' main(): the options --programma and --artefatti and those of
+    `opzioni` ((name, help, extra arguments) each), the checks before starting, then
+    classe(args).percorri(separator) with the session closed however it ends, a failure
+    told with a screenshot of every window, and a last line with the outcome. A step
+    left out (the session's `saltati`) is not a step passed. Gives the exit status."""
+    parser = argparse.ArgumentParser(description=sys.modules["__main__"].__doc__.split("\n")[0])
+    parser.add_argument("--programma", required=True, help="the built program")
+    parser.add_argument("--artefatti", required=True, help="folder for screenshots and logs")
+    for nome, aiuto, *altro in opzioni:
+        parser.add_argument(nome, help=aiuto, **(altro[0] if altro else {}))
+    args = parser.parse_args()
+    preparata = prepara_prova(args.artefatti)
+    if isinstance(preparata, int):
+        return preparata
+    args.sep, lingua = preparata
+    sessione = classe(args)
     interrompi_con_segnali()
+    esito = 1
     try:
-        corsa()
-        return 0
+        sessione.percorri(args.sep)
+        esito = 0
     except Fallito as e:
         print("FALLITO: %s" % e, flush=True)
         sessione.foto_di_tutte("al-fallimento")
-        return 1
     finally:
         sessione.chiudi()
+    for s in sessione.saltati:
+        print("SKIPPED: %s" % s)
+    if esito == 0 and sessione.saltati:
+        esito = SALTA
+    for nome, secondi in sessione.tempi:
+        print("  %-28s %5.1f s" % (nome, secondi))
+    print("artefatti: %s" % args.artefatti)
+    print("%s in %.1f s (LANG=%s)" % ({0: "superato", SALTA: "saltato in parte"}.get(esito, "FALLITO"),
+                                      time.monotonic() - sessione.inizio, lingua), flush=True)
+    return esito
 
 
 # --------------------------------------------------------------------------------------
@@ -180,7 +209,6 @@ class SessioneX:
     def __init__(self, programma, artefatti, prefisso="ponderino-e2e-"):
         self.programma_eseguibile = programma
         self.inizio = time.monotonic()
-        self.xvfb = None
         self.programma = None
         self.cups_socket = None
         self.temp = tempfile.mkdtemp(prefix=prefisso)
@@ -188,7 +216,9 @@ class SessioneX:
         self.artefatti = artefatti
         self.log_programma = None
         self.n_foto = 0
-        self.display = None
+        self.display = os.environ.get("DISPLAY")
+        self.saltati = []   # steps left out, with why
+        self.tempi = []     # (phase, seconds), told at the end
 
     # ---- output
 
@@ -213,36 +243,6 @@ class SessioneX:
             raise Fallito("%s: uscita %d: %s" % (" ".join(argomenti), r.returncode,
                                                  r.stderr.decode(errors="replace").strip()))
         return r.stdout
-
-    # ---- Xvfb
-
-    def avvia_xvfb(self):
-        r, w = os.pipe()
-        log = open(os.path.join(self.artefatti, "xvfb.log"), "wb")
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(w), "-screen", "0", "%dx%dx24" % SCHERMO,
-             "-nolisten", "tcp", "-noreset"],
-            pass_fds=(w,), stdin=subprocess.DEVNULL, stdout=log, stderr=log,
-            preexec_fn=muori_col_padre)
-        os.close(w)
-        letto = b""
-        limite = time.monotonic() + 15
-        while not letto.endswith(b"\n"):
-            resta = limite - time.monotonic()
-            if resta <= 0 or self.xvfb.poll() is not None:
-                break
-            pronti, _, _ = select.select([r], [], [], resta)
-            if not pronti:
-                break
-            pezzo = os.read(r, 64)
-            if not pezzo:
-                break
-            letto += pezzo
-        os.close(r)
-        if not letto.strip().isdigit():
-            raise Fallito("Xvfb non parte (vedi %s/xvfb.log)" % self.artefatti)
-        self.display = ":" + letto.strip().decode()
-        self.passo("Xvfb sul display %s" % self.display)
 
     # ---- the program
 
@@ -338,7 +338,7 @@ class SessioneX:
         f = self.attendi(lambda: self.trova(nome), "nessuna finestra \"%s\"" % nome, secondi)
         attese = DIMENSIONI.get(nome)
         if attese and (f[4], f[5]) != attese:
-            raise Fallito("\"%s\" misura %dx%d, non %dx%d" % (nome, f[4], f[5]) + attese)
+            raise Fallito("\"%s\" misura %dx%d, non %dx%d" % ((nome, f[4], f[5]) + attese))
         return f
 
     def attendi_in_cima(self, nome, secondi=10.0):
@@ -389,20 +389,10 @@ class SessioneX:
     def differenze(self, finestra, angolo, bmp):
         """Pixels of the window, from angolo on, that differ from the picture file."""
         lw, lh, sorgente = leggi_bmp(os.path.join(self.lavoro, bmp))
-        fw, fh, schermo = self.pixel_finestra(finestra)
-        x0, y0 = angolo
-        diverse = 0
-        for y in range(lh):
-            if y0 + y >= fh:
-                return lw * lh
-            a = ((y0 + y) * fw + x0) * 3
-            riga = schermo[a:a + lw * 3]
-            b = y * lw * 3
-            if riga != sorgente[b:b + lw * 3]:
-                attesa = sorgente[b:b + lw * 3]
-                diverse += sum(1 for i in range(0, len(attesa), 3)
-                               if riga[i:i + 3] != attesa[i:i + 3])
-        return diverse
+        mostrata = ritaglia(self.pixel_finestra(finestra), angolo, (lw, lh))
+        if mostrata is None:
+            return lw * lh
+        return sum(1 for i in range(0, len(sorgente), 3) if mostrata[i:i + 3] != sorgente[i:i + 3])
 
     def attendi_immagine(self, finestra, angolo, bmp, dove, secondi=5.0):
         ultimo = [None]
@@ -434,14 +424,17 @@ class SessioneX:
 
     def chiudi(self):
         self.ferma_programma()
-        if self.xvfb and self.xvfb.poll() is None:
-            self.xvfb.terminate()
-            try:
-                self.xvfb.wait(5)
-            except subprocess.TimeoutExpired:
-                self.xvfb.kill()
-                self.xvfb.wait()
         shutil.rmtree(self.temp, ignore_errors=True)
+
+
+def ritaglia(immagine, angolo, misura):
+    """The RGB bytes of the (w, h) rectangle at angolo of immagine = (width, height,
+    bytes), rows top first; None if it does not lie wholly inside."""
+    fw, fh, pixel = immagine
+    (x0, y0), (w, h) = angolo, misura
+    if x0 < 0 or y0 < 0 or x0 + w > fw or y0 + h > fh:
+        return None
+    return b"".join(pixel[((y0 + y) * fw + x0) * 3:((y0 + y) * fw + x0 + w) * 3] for y in range(h))
 
 
 def leggi_ppm(dati):

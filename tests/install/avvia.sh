@@ -4,7 +4,7 @@
 # inside it.
 #   avvia.sh BUILD_DIR
 . "$(dirname "$0")/comune.sh"
-schermo_privato
+richiede_schermo
 pre=$PROVA/prefisso
 cmake --install "$1" --prefix "$pre" >"$PROVA/log" || { cat "$PROVA/log" >&2; exit 1; }
 casa=$PROVA/casa
@@ -46,7 +46,7 @@ touch "$PROVA/file/ponderino"
 while IFS='|' read -r sposta ambiente atteso; do
     [ -z "$sposta" ] || mv "$pre/$sposta" "$pre/$sposta.via"
     stato=0
-    (cd / && env -i PATH=/usr/bin:/bin DISPLAY="$SCHERMO" $ambiente timeout 20 "$pre/bin/ponderino-avvia") \
+    (cd / && env -i PATH=/usr/bin:/bin DISPLAY="$DISPLAY" $ambiente timeout 20 "$pre/bin/ponderino-avvia") \
         >/dev/null 2>"$PROVA/rifiuto" || stato=$?
     [ -z "$sposta" ] || mv "$pre/$sposta.via" "$pre/$sposta"
     case $stato:$(cat "$PROVA/rifiuto") in

@@ -27,39 +27,38 @@ controlla_albero() {
     [ -x "$1/bin/ponderino" ] && [ -x "$1/bin/ponderino-avvia" ] || sbaglia "programmi non eseguibili"
 }
 
-# schermo_privato: starts a private X server (Xvfb) for avvia, its display in
-# SCHERMO; call it before the first avvia. Without Xvfb or xdotool the test is
-# skipped (77).
-SCHERMO=
-schermo_privato() {
-    command -v Xvfb >/dev/null && command -v xdotool >/dev/null ||
-        { echo "SKIPPED: manca Xvfb o xdotool (pacchetti xvfb, xdotool)"; exit 77; }
-    Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$PROVA/schermo" >/dev/null 2>&1 &
-    XVFB=$!
-    trap 'kill "$XVFB" 2>/dev/null; rm -rf "$PROVA"' EXIT
-    for _ in $(seq 100); do [ -s "$PROVA/schermo" ] && break; sleep 0.1; done
-    SCHERMO=:$(head -n 1 "$PROVA/schermo")
+# richiede_schermo: the tests that start the program run under tests/x_privato.sh,
+# which gives them a private X server in DISPLAY; without it or xdotool, skipped (77).
+richiede_schermo() {
+    [ -n "${DISPLAY:-}" ] && command -v xdotool >/dev/null ||
+        { echo "SKIPPED: serve tests/x_privato.sh e xdotool (pacchetti xvfb, xdotool)"; exit 77; }
+}
+
+# finestra_ponderino [PID] [SECONDI]: waits until the window "PONDERINO" (of process
+# PID, when given) is mapped on DISPLAY, for at most SECONDI (20); fails if it never
+# is, or if PID ends first: a start that crashes or cannot load its libraries never
+# gets there.
+finestra_ponderino() {
+    local pid=${1:-} di=()
+    [ -z "$pid" ] || di=(--pid "$pid")
+    for _ in $(seq $((${2:-20} * 10))); do
+        [ -z "$pid" ] || readlink "/proc/$pid/exe" >/dev/null || return 1
+        xdotool search --all --onlyvisible "${di[@]}" --name '^PONDERINO$' >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    return 1
 }
 
 # avvia LANCIATORE VAR=VALORE...: runs the launcher from / in a clean environment,
-# waits until the program's window "PONDERINO" is mapped in the private X server
-# (a start that crashes or cannot load its libraries never gets there), prints the
-# program's working directory and ends the program.
+# waits for the program's window, prints the program's working directory and ends
+# the program.
 avvia() {
     local lanciatore=$1 pid cwd=""
     shift
-    (cd / && exec env -i PATH=/usr/bin:/bin DISPLAY="$SCHERMO" QT_QPA_PLATFORM=xcb "$@" "$lanciatore" \
+    (cd / && exec env -i PATH=/usr/bin:/bin DISPLAY="$DISPLAY" QT_QPA_PLATFORM=xcb "$@" "$lanciatore" \
         2>"$PROVA/avvia.err" >/dev/null) &
     pid=$!
-    for _ in $(seq 200); do
-        readlink "/proc/$pid/exe" >/dev/null || break  # ended
-        if DISPLAY=$SCHERMO xdotool search --all --onlyvisible --pid "$pid" --name '^PONDERINO$' \
-            >/dev/null 2>&1; then
-            cwd=$(readlink "/proc/$pid/cwd")
-            break
-        fi
-        sleep 0.1
-    done
+    if finestra_ponderino "$pid"; then cwd=$(readlink "/proc/$pid/cwd"); fi
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
     echo "${cwd:-non partito: $(cat "$PROVA/avvia.err")}"

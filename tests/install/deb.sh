@@ -5,7 +5,7 @@
 # folder, the same bytes.
 #   deb.sh BUILD_DIR VERSION
 . "$(dirname "$0")/comune.sh"
-schermo_privato
+richiede_schermo
 nome=ponderino_$2_$(dpkg --print-architecture).deb
 # The package's time stamps: the last commit's, as the build's own.
 export SOURCE_DATE_EPOCH=$(cat "$1/SOURCE_DATE_EPOCH" 2>/dev/null || date +%s)

@@ -18,11 +18,10 @@
 . "$(dirname "$0")/comune.sh"
 build=$1
 export WINEPREFIX=$PROVA/wine
-# Every Wine program of this prefix draws in a private X server: a desktop that Wine
-# starts without a display would keep the program's windows from showing.
-schermo_privato
-export DISPLAY=$SCHERMO
-trap 'wineserver -k 2>/dev/null || true; kill "$XVFB" 2>/dev/null; rm -rf "$PROVA"' EXIT
+# Every Wine program of this prefix draws in the private X server of tests/x_privato.sh:
+# a desktop that Wine starts without a display would keep the program's windows from showing.
+richiede_schermo
+trap 'wineserver -k 2>/dev/null || true; rm -rf "$PROVA"' EXIT
 wine=$build/wine.sh
 tieni_aperto=$4
 chiave='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Ponderino'
@@ -81,11 +80,7 @@ stato() {
 avvia_installato() {
     (cd "$cartella" && exec "$wine" 'C:\Prova\Ponderino\ponderino.exe' >/dev/null 2>&1) &
     AVVIATO=$!
-    for _ in $(seq 300); do
-        xdotool search --onlyvisible --name '^PONDERINO$' >/dev/null 2>&1 && return
-        sleep 0.2
-    done
-    sbaglia "il programma installato non mostra la sua finestra"
+    finestra_ponderino "" 60 || sbaglia "il programma installato non mostra la sua finestra"
 }
 ferma() { wineserver -k 2>/dev/null || true; wait "$AVVIATO" 2>/dev/null || true; }
 # tieni FILE (a Windows path): another program holds FILE open without sharing it,

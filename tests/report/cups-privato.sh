@@ -12,6 +12,11 @@
 #                               so a crashed test leaves nothing running.
 #   cups-privato.sh stop DIR    stops that cupsd (only the one whose pid it
 #                               wrote in DIR) and waits for it to end.
+#   cups-privato.sh stampato DIR
+#                               whether the queue has printed, for a test to ask
+#                               until it has: nothing queued, and job.pdf not empty
+#                               and as large as at the previous ask (cupsd writes
+#                               it in pieces). Exit status 0 or 1.
 #
 # It runs for any user, as CUPS's own test suite runs it: started by an
 # ordinary user, cupsd and its filters run as that user; started by root, cupsd
@@ -25,7 +30,7 @@ comando=${1:-}
 dir=${2:-}
 sorvegliato=${3:-}
 if [ -z "$comando" ] || [ -z "$dir" ]; then
-  echo "uso: $0 start|stop DIR" >&2
+  echo "uso: $0 start|stop|stampato DIR" >&2
   exit 2
 fi
 
@@ -53,6 +58,14 @@ case "$comando" in
   stop)
     ferma
     exit 0
+    ;;
+  stampato)
+    [ -z "$(CUPS_SERVER="$dir/cups.sock" lpstat -o 2>&1)" ] || exit 1
+    dimensione=$(stat -c %s "$dir/uscita/job.pdf" 2>/dev/null || echo 0)
+    prima=$(cat "$dir/uscita/dimensione" 2>/dev/null || echo -1)
+    echo "$dimensione" >"$dir/uscita/dimensione"
+    [ "$dimensione" -gt 0 ] && [ "$dimensione" = "$prima" ]
+    exit
     ;;
   start)
     ;;

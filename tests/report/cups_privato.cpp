@@ -40,16 +40,9 @@ int CupsPrivato::lavoriCompletati() const {
 bool CupsPrivato::attendiFineStampa(int secondi) const {
     using namespace std::chrono;
     const auto limite = steady_clock::now() + seconds(secondi);
-    std::uintmax_t ultima = static_cast<std::uintmax_t>(-1);
-    while (steady_clock::now() < limite) {
-        std::error_code ec;
-        if (lavoriInCoda().empty() && fs::exists(fileStampato(), ec)) {
-            const auto dimensione = fs::file_size(fileStampato(), ec);
-            if (!ec && dimensione > 0 && dimensione == ultima) return true;
-            ultima = dimensione;
-        }
-        std::this_thread::sleep_for(milliseconds(250));
-    }
+    const std::string chiedi = "bash '" PONDERINO_CUPS_PRIVATO "' stampato '" + cartella.string() + "'";
+    for (; steady_clock::now() < limite; std::this_thread::sleep_for(milliseconds(250)))
+        if (std::system(chiedi.c_str()) == 0) return true;
     return false;
 }
 

@@ -149,20 +149,6 @@ async function paginaPuppeteer(motore, { lingua, larghezza, altezza, tocco, mac,
 // navigator.languages follows the C library's locale; one missing from the machine (fa,
 // ar_EG on a stock Debian) is compiled into a private LOCPATH, under the very name asked
 // for, since WebKit turns the locale's name into the language.
-let xvfb = null, processoXvfb = null;
-function schermo() {
-  xvfb ||= new Promise((ok, ko) => {
-    const p = spawn('Xvfb', ['-displayfd', '3', '-screen', '0', '1600x1200x24', '-nolisten', 'tcp', '-noreset'],
-      { stdio: ['ignore', 'ignore', 'ignore', 'pipe'] });
-    figli.push(processoXvfb = p);
-    let letto = '';
-    p.stdio[3].on('data', (d) => { letto += d; if (letto.endsWith('\n')) ok(':' + letto.trim()); });
-    p.on('error', ko);
-    p.on('exit', (c) => ko(new Error(`Xvfb è uscito (${c})`)));
-  });
-  return xvfb;
-}
-
 function ambienteLingua(lingua) {
   const [l, regione] = lingua.split('-');
   const nome = regione ? `${l}_${regione}.UTF-8` : l;
@@ -179,10 +165,11 @@ const portaLibera = () => new Promise((ok) => {
 });
 
 async function serverWebDriver(lingua) {
-  const display = await schermo();
   const porta = await portaLibera();
-  const env = { ...process.env, DISPLAY: display, LC_ALL: '', LANGUAGE: '', ...ambienteLingua(lingua) };
-  const p = spawn(process.env.WEBKITWEBDRIVER || '/usr/bin/WebKitWebDriver', [`--port=${porta}`], { env, stdio: 'ignore' });
+  const env = { ...process.env, LC_ALL: '', LANGUAGE: '', ...ambienteLingua(lingua) };
+  // MiniBrowser draws in a private X server of its own.
+  const p = spawn(join(RADICE, 'tests', 'x_privato.sh'), [process.env.WEBKITWEBDRIVER || '/usr/bin/WebKitWebDriver',
+    `--port=${porta}`], { env, stdio: 'ignore' });
   figli.push(p);
   const base = `http://127.0.0.1:${porta}`;
   for (let i = 0; i < 100; ++i) {
@@ -309,10 +296,6 @@ export async function spegni(motore) {
     const a = await avviato.catch(() => null);
     if (a && a.browser) await a.browser.close();
     if (a && a.processo) a.processo.kill();
-  }
-  if (xvfb && (!motore || motore === 'webkit')) {
-    processoXvfb.kill();
-    xvfb = null;
   }
 }
 
