@@ -12,6 +12,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "ambiente.h"
 #include "pdf_testo.h"
 
 #ifndef PONDERINO_CUPS_PRIVATO
@@ -94,6 +95,7 @@ int main(int argc, char** argv) {
     int esito;
     {
         QApplication app(argc, argv);
+        ponderino::prova::collegaRegistro();
         esito = RUN_ALL_TESTS();
     }
     ponderino::prova::fermaCups();

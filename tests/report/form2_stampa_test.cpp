@@ -7,11 +7,13 @@
 
 #include "core/risultati.h"
 #include "cups_privato.h"
-#include "form2_prova.h"
+#include "ambiente.h"
+#include "pdf_testo.h"
 #include "report/riepilogo.h"
 
 using namespace ponderino;
 using namespace ponderino::prova;
+using ClicSuStampa = FinestreTest;  // the calculation screen, its folder and the seam's recorders
 namespace fs = std::filesystem;
 
 namespace {
@@ -59,7 +61,7 @@ TEST_P(ClicSuStampaInLingua, StampaIlRiepilogoELaDataSulloSchermo) {
         return;
     }
     scriviRisultati(dati(), confermati);
-    Form2* f = apri();
+    Form2* f = apriForm2();
     // Fields changed after the last confirmation print as they stand now.
     DatiSoggetto adesso = mario;
     adesso.nome = "Anna Bianchi";
@@ -67,7 +69,7 @@ TEST_P(ClicSuStampaInLingua, StampaIlRiepilogoELaDataSulloSchermo) {
     digita(f, adesso);
 
     clic(f->Command10);
-    EXPECT_TRUE(messaggi.empty()) << messaggi.front().testo.toStdString();
+    EXPECT_TRUE(registro().messaggi.empty()) << registro().messaggi.front().testo.toStdString();
     EXPECT_EQ(f->righeStampate(), (QStringList{"12", "08", "2026"}));
     ASSERT_TRUE(cups().attendiFineStampa()) << "coda: " << cups().lavoriInCoda();
     EXPECT_EQ(cups().lavoriCompletati(), prima + 1);
@@ -81,7 +83,7 @@ TEST_P(ClicSuStampaInLingua, StampaIlRiepilogoELaDataSulloSchermo) {
     // hand-edited file print with the decimal separator of the user's language.
     fs::remove(cups().fileStampato());
     std::ofstream(dati(), std::ios::binary) << "0,0,0,0,0,0,0,2.5\r\n";
-    oggi = QDate(2027, 3, 1);
+    registro().oggi = QDate(2027, 3, 1);
     clic(f->Command10);
     EXPECT_EQ(f->righeStampate(), (QStringList{"12", "08", "2026", "03", "01", "2027"}));
     ASSERT_TRUE(cups().attendiFineStampa()) << "coda: " << cups().lavoriInCoda();
@@ -90,7 +92,7 @@ TEST_P(ClicSuStampaInLingua, StampaIlRiepilogoELaDataSulloSchermo) {
     risultati[7] = GetParam().dueEMezzo;
     const auto secondo = riepilogoLetto("01/03/2027", {"Anna Bianchi", "30", "70", "45", "95", "80", ""}, risultati);
     controllaRighe(righeLette(leggiPdf(cups().fileStampato())), secondo);
-    EXPECT_EQ(terminazioni, 0);
+    EXPECT_EQ(registro().terminazioni, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Lingue, ClicSuStampaInLingua,
@@ -99,17 +101,17 @@ INSTANTIATE_TEST_SUITE_P(Lingue, ClicSuStampaInLingua,
                          [](const auto& lingua) { return std::string(lingua.param.nome); });
 
 TEST_F(ClicSuStampaVera, SenzaDatiTxtUnMessaggioENienteStampato) {
-    Form2* f = apri();
+    Form2* f = apriForm2();
     digita(f, mario);
     clic(f->Command10);
 
-    ASSERT_EQ(messaggi.size(), 1u);
-    EXPECT_EQ(messaggi[0].titolo, QStringLiteral("ponderino"));
-    EXPECT_TRUE(messaggi[0].testo.contains(QStringLiteral("dati.txt"))) << messaggi[0].testo.toStdString();
+    ASSERT_EQ(registro().messaggi.size(), 1u);
+    EXPECT_EQ(registro().messaggi[0].titolo, QStringLiteral("ponderino"));
+    EXPECT_TRUE(registro().messaggi[0].testo.contains(QStringLiteral("dati.txt"))) << registro().messaggi[0].testo.toStdString();
     EXPECT_TRUE(f->righeStampate().isEmpty());
     EXPECT_EQ(f->leggiDati().nome, mario.nome);
     EXPECT_EQ(f->leggiDati().alt, mario.alt);
-    EXPECT_EQ(terminazioni, 0);
+    EXPECT_EQ(registro().terminazioni, 0);
     // The queue takes jobs in order: once a later click has printed, nothing came before it.
     scriviRisultati(dati(), confermati);
     clic(f->Command10);
@@ -130,27 +132,27 @@ TEST_F(ClicSuStampaVera, StampanteCheNonSiPuoUsare) {
          "La stampante predefinita ponderino-test non è disponibile"},
     };
     scriviRisultati(dati(), confermati);
-    Form2* f = apri();
+    Form2* f = apriForm2();
     digita(f, mario);
     int attesi = prima;
     for (const auto& c : casi) {
         SCOPED_TRACE(c.guasto);
-        messaggi.clear();
+        registro().messaggi.clear();
         int stato = 0;
         ASSERT_EQ(esegui(std::string(c.guasto) + " 2>&1", &stato), "");
         clic(f->Command10);
         esegui(std::string(c.rimedio) + " 2>&1", &stato);
         ASSERT_EQ(stato, 0);
-        ASSERT_EQ(messaggi.size(), 1u);
-        EXPECT_EQ(messaggi[0].testo.toStdString(), c.messaggio);
+        ASSERT_EQ(registro().messaggi.size(), 1u);
+        EXPECT_EQ(registro().messaggi[0].testo.toStdString(), c.messaggio);
         EXPECT_TRUE(f->isVisible());
         clic(f->Command10);
         ASSERT_TRUE(cups().attendiFineStampa()) << "coda: " << cups().lavoriInCoda();
         EXPECT_EQ(cups().lavoriCompletati(), ++attesi);
         controllaRighe(righeLette(leggiPdf(cups().fileStampato())), riepilogoEsempio(','));
     }
-    EXPECT_EQ(messaggi.size(), 1u);
-    EXPECT_EQ(terminazioni, 0);
+    EXPECT_EQ(registro().messaggi.size(), 1u);
+    EXPECT_EQ(registro().terminazioni, 0);
 }
 
 }  // namespace

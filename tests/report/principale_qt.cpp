@@ -5,6 +5,7 @@
 
 #include <QApplication>
 
+#include "ambiente.h"
 #include "screens/finestra.h"
 
 int main(int argc, char** argv) {
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
     qunsetenv("LPDEST");
     QApplication app(argc, argv);
     ponderino::preparaApplicazione();  // the program's fonts, where it carries them
+    ponderino::prova::collegaRegistro();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -10,6 +10,7 @@
 #include "screens/start/informazioni.h"
 
 #include <QApplication>
+#include <QDate>
 #include <QDir>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -33,9 +34,14 @@ struct Registro {
     std::function<void()> duranteAttesa;
     // Runs while a message box would be open.
     std::function<void()> duranteMessaggio;
+    // The date the program takes as today.
+    QDate oggi{2026, 12, 8};
 };
 
 Registro& registro();
+// Puts the recorders of registro() in the platform seam; the test programs' main()
+// calls it once the QApplication exists.
+void collegaRegistro();
 
 // Where the fixture takes the picture files from.
 QString& cartellaImmagini();
@@ -65,6 +71,12 @@ inline void digita(QLineEdit* campo, const QString& testo) {
 }
 
 inline void clic(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }
+
+// Types a subject's measures into the calculation screen's fields, as a user would.
+inline void digita(Form2* f, const DatiSoggetto& d) {
+    for (const RigaCampo& r : righeCampi)
+        digita(f->findChild<QLineEdit*>(r.campo), QString::fromStdString(d.*r.misura));
+}
 
 // Expected texts are written with the decimal comma; under other settings the comma
 // becomes the user's decimal separator.

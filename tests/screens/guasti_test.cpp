@@ -315,9 +315,12 @@ TEST_F(GuastiTest, MisureStraneInOgniCampoPerOgniComando) {
                     << adesso;
                 // The name is never calculated with: whatever it holds, the sample's exact
                 // line; letters where the height or the chest go store nothing.
-                if (comando == &Form2::Command4 && campo == &Form2::nome) EXPECT_EQ(adesso, rigaEsempio());
-                if (comando == &Form2::Command4 && testo == testi[1] && (campo == &Form2::alt || campo == &Form2::torace))
+                if (comando == &Form2::Command4 && campo == &Form2::nome) {
+                    EXPECT_EQ(adesso, rigaEsempio());
+                }
+                if (comando == &Form2::Command4 && testo == testi[1] && (campo == &Form2::alt || campo == &Form2::torace)) {
                     EXPECT_EQ(adesso, primaDelClic);
+                }
             }
             (f->*campo)->setText(prima);
         }
