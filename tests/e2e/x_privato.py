@@ -64,15 +64,11 @@ CAMPI = [
     ("vita", (400, 267)),
     ("alt", (400, 299)),
 ]
-SOGGETTO = {
-    "nome": "Mario Rossi",
-    "eta": "30",
-    "peso": "70",
-    "spalle": "45",
-    "torace": "95",
-    "vita": "80",
-    "alt": "175",
-}
+# The sample subject and its eight results (Italian settings), from tests/esempio.txt.
+with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "esempio.txt"), encoding="utf-8") as f:
+    _ESEMPIO = dict(r.rstrip("\n").split("=", 1) for r in f if "=" in r and not r.startswith("#"))
+RISULTATI = _ESEMPIO.pop("risultati").split()
+SOGGETTO = _ESEMPIO
 
 # The method bar, left to right: caption, click point, formula picture it loads.
 METODI = [
@@ -111,8 +107,7 @@ class Fallito(Exception):
 
 def riga_attesa(sep):
     """The results line of SOGGETTO, with the decimal separator of the settings."""
-    valori = ["0,98", "75", "71,5", "69,2", "68,7", "75", "77,7", "22,8"]
-    return (",".join('"%s"' % v.replace(",", sep) for v in valori) + "\r\n").encode()
+    return (",".join('"%s"' % v.replace(",", sep) for v in RISULTATI) + "\r\n").encode()
 
 
 def strumento_mancante(strumenti=("xdotool", "xwininfo", "import")):

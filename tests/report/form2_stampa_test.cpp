@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "core/risultati.h"
+#include "tests/esempio.h"
 #include "cups_privato.h"
 #include "ambiente.h"
 #include "pdf_testo.h"
@@ -18,8 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const DatiSoggetto mario{"Mario Rossi", "30", "70", "45", "95", "80", "175"};
-const RigaRisultati confermati = {"0,98", "75", "71,5", "69,2", "68,7", "75", "77,7", "22,8"};
 
 class ClicSuStampaVera : public ClicSuStampa {
 protected:

@@ -2,6 +2,7 @@
 
 #include "riepilogo_atteso.h"
 #include "core/notazione_c.h"
+#include "tests/esempio.h"
 
 #include <gtest/gtest.h>
 
@@ -177,10 +178,13 @@ std::vector<std::string> riepilogoLetto(const std::string& data, const std::vect
 }
 
 std::vector<std::string> riepilogoEsempio(char d) {
-    const std::string s(1, d);
-    return riepilogoLetto("08/12/2026", {"Mario Rossi", "30", "70", "45", "95", "80", "175"},
-                          {"0" + s + "98", "75", "71" + s + "5", "69" + s + "2", "68" + s + "7", "75",
-                           "77" + s + "7", "22" + s + "8"});
+    std::vector<std::string> valori;
+    for (std::string v : confermati) {
+        std::replace(v.begin(), v.end(), ',', d);
+        valori.push_back(v);
+    }
+    return riepilogoLetto("08/12/2026", {mario.nome, mario.eta, mario.peso, mario.spalle, mario.torace, mario.vita, mario.alt},
+                          valori);
 }
 
 void controllaRighe(const std::vector<RigaLetta>& righe, const std::vector<std::string>& attese,

@@ -2,6 +2,7 @@
 #include "report/riepilogo.h"
 
 #include "riepilogo_atteso.h"
+#include "tests/esempio.h"
 
 #include <gtest/gtest.h>
 
@@ -35,8 +36,8 @@ std::vector<ValoreRisultato> testi(const std::vector<std::string>& v) {
     return {v.begin(), v.end()};
 }
 
-const DatiSoggetto mario{"Mario Rossi", "30", "70", "45", "95", "80", "175"};
-const std::vector<std::string> confermati = {"0,98", "75", "71,5", "69,2", "68,7", "75", "77,7", "22,8"};
+using prova::mario;
+const std::vector<std::string> confermati(prova::confermati.begin(), prova::confermati.end());
 const std::vector<ValoreRisultato> zeri(8, 0.0);
 const DataStampa ottoDicembre{8, 12, 2026};
 

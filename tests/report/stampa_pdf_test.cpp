@@ -21,6 +21,7 @@
 #include <string>
 
 #include "core/risultati.h"
+#include "tests/esempio.h"
 #include "pdf_testo.h"
 
 using namespace ponderino;
@@ -31,8 +32,6 @@ namespace {
 
 constexpr double margine = 36;  // points on every side
 
-const DatiSoggetto mario{"Mario Rossi", "30", "70", "45", "95", "80", "175"};
-const RigaRisultati confermati = {"0,98", "75", "71,5", "69,2", "68,7", "75", "77,7", "22,8"};
 const DataStampa ottoDicembre{8, 12, 2026};
 
 std::unique_ptr<QPrinter> stampantePdf(const fs::path& file, QPageSize::PageSizeId formato) {

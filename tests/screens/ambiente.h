@@ -8,6 +8,7 @@
 #include "screens/piattaforma.h"
 #include "screens/start/Form1.h"
 #include "screens/start/informazioni.h"
+#include "tests/esempio.h"
 
 #include <QApplication>
 #include <QDate>
@@ -85,11 +86,8 @@ inline QString regionale(QString testo) {
     return testo.replace(QRegularExpression(QStringLiteral("(\\d),(\\d)")), "\\1" + decimale + "\\2");
 }
 
-// The line Conferma stores for the sample subject (30 years, 175 cm, 70 kg, shoulders
-// 45, chest 95, waist 80), under the user's settings.
-inline std::string rigaEsempio() {
-    return regionale(R"("0,98","75","71,5","69,2","68,7","75","77,7","22,8")").toStdString() + "\r\n";
-}
+// The line Conferma stores for the sample subject, under the user's settings.
+inline std::string rigaEsempio() { return regionale(QString::fromStdString(byteEsempio)).toStdString(); }
 
 // Each test runs in a fresh working folder with the picture files beside it.
 class FinestreTest : public ::testing::Test {

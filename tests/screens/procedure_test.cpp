@@ -7,6 +7,7 @@
 
 #include "screens/procedure.h"
 #include "screens/tabelle.h"
+#include "tests/esempio.h"
 
 using namespace ponderino;
 
@@ -27,7 +28,8 @@ struct Caso {
     ImpostazioniRegionali regionali = regionaliItaliane;
 };
 
-const DatiSoggetto mario{"Mario Rossi", "30", "70", "45", "95", "80", "175"};
+using prova::byteEsempio;
+using prova::mario;
 const std::string mancano = "Mancano i dati ";
 const std::vector<std::string> pulisci = {
     "Testo vita=",  "Testo torace=", "Testo nome=",   "Testo eta=",
@@ -55,7 +57,7 @@ TEST(Procedure, OgniComandoIlSuoElencoDiPassi) {
         {"Form2", "lorent", {"", "", "", "", "0", "80", ""}, {"Testo Text5=", "Messaggio " + mancano}},
         {"Form2", "Command7", {"", "", "70", "", "", "", "abc"}, {"Messaggio " + mancano}},
         {"Form2", "Command4", mario,
-         {"Salva \"0,98\",\"75\",\"71,5\",\"69,2\",\"68,7\",\"75\",\"77,7\",\"22,8\"\r\n", "Mostra form4"}},
+         {"Salva " + byteEsempio, "Mostra form4"}},
         {"Form2", "Command4", {}, {"Stampa " + mancano, "Stampa " + mancano, "Messaggio " + mancano}},
         {"Form2", "Command8", mario, pulisci},
         {"Form2", "Command9", mario, {"Salva 0,0,0,0,0,0,0,0\r\n", "Fine"}},

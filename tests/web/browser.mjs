@@ -24,11 +24,13 @@ export const MOTORI = (process.env.PONDERINO_MOTORI || 'chromium,firefox,webkit'
 export const script = (inizio, cartella = CARTELLA) =>
   readdirSync(cartella).find((f) => new RegExp(`^${inizio}-[0-9a-f]{12}\\.js$`).test(f));
 
-// The desktop's sample subject (tests/e2e/x_privato.py) and its eight result texts in
-// file order, under Italian settings; the method buttons in the same order with the
-// name, unit and formula picture each shows.
-export const SOGGETTO = { nome: 'Mario Rossi', eta: '30', peso: '70', spalle: '45', torace: '95', vita: '80', alt: '175' };
-export const VALORI = ['0,98', '75', '71,5', '69,2', '68,7', '75', '77,7', '22,8'];
+// The tests' sample subject and its eight result texts in file order, under Italian
+// settings (tests/esempio.txt); the method buttons in the same order with the name,
+// unit and formula picture each shows.
+const ESEMPIO = Object.fromEntries(readFileSync(join(RADICE, 'tests', 'esempio.txt'), 'utf8').split('\n')
+  .filter((r) => r.includes('=') && !r.startsWith('#')).map((r) => [r.slice(0, r.indexOf('=')), r.slice(r.indexOf('=') + 1)]));
+export const VALORI = ESEMPIO.risultati.split(' ');
+export const SOGGETTO = Object.fromEntries(Object.entries(ESEMPIO).filter(([k]) => k !== 'risultati'));
 export const RIGA = VALORI.map((v) => `"${v}"`).join(',') + '\r\n';
 export const RIGA_ZERI = '0,0,0,0,0,0,0,0\r\n';
 export const METODI = [
