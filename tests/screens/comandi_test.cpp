@@ -12,7 +12,7 @@ const QString mancano = QStringLiteral("Mancano i dati ");
 struct CasoMetodo {
     QPushButton* Form2::*pulsante;
     std::vector<std::pair<QLineEdit* Form2::*, QString>> campi;
-    QString kgp, metodo, unita, immagine;
+    QString kgp;
 };
 
 class MetodiTest : public FinestreTest {};
@@ -25,26 +25,31 @@ TEST_F(MetodiTest, OgniPulsanteMostraRisultatoNomeUnitaEFormula) {
         EXPECT_EQ(impostazioniRegionali().decimale, lingua.startsWith("it_") ? "," : ".");
     }
     const std::vector<CasoMetodo> casi = {
-        {&Form2::lorent, {{&Form2::vita, "80"}, {&Form2::torace, "90"}}, "1,04", "LORENTZ", "Index", "lore.bmp"},
-        {&Form2::Command12, {{&Form2::alt, "170"}, {&Form2::eta, "30"}}, "71", "BERTHEAM", "Kg", "berth.bmp"},
-        {&Form2::Command5, {{&Form2::spalle, "40"}, {&Form2::alt, "170"}, {&Form2::peso, "70"}}, "68,1", "GAUTRELET", "Kg", "gautr.bmp"},
-        {&Form2::Command6, {{&Form2::alt, "170"}, {&Form2::torace, "90"}}, "63,7", "ENRHART", "Kg", "enrh.bmp"},
-        {&Form2::Command14, {{&Form2::alt, "100"}}, "12,5", "VAN DER VAEL", "Kg", "vander.bmp"},
-        {&Form2::Command13, {{&Form2::alt, "90"}}, "-10", "BROCA", "Kg", "broca.bmp"},
-        {&Form2::Command15, {{&Form2::alt, "170"}, {&Form2::eta, "30"}}, "72,7", "PERRAULT", "Kg", "perra.bmp"},
-        {&Form2::Command7, {{&Form2::peso, "70"}, {&Form2::alt, "175"}}, "22,8", "B.M.I.", "Index", "bmi2.bmp"},
+        {&Form2::lorent, {{&Form2::vita, "80"}, {&Form2::torace, "90"}}, "1,04"},
+        {&Form2::Command12, {{&Form2::alt, "170"}, {&Form2::eta, "30"}}, "71"},
+        {&Form2::Command5, {{&Form2::spalle, "40"}, {&Form2::alt, "170"}, {&Form2::peso, "70"}}, "68,1"},
+        {&Form2::Command6, {{&Form2::alt, "170"}, {&Form2::torace, "90"}}, "63,7"},
+        {&Form2::Command14, {{&Form2::alt, "100"}}, "12,5"},
+        {&Form2::Command13, {{&Form2::alt, "90"}}, "-10"},
+        {&Form2::Command15, {{&Form2::alt, "170"}, {&Form2::eta, "30"}}, "72,7"},
+        {&Form2::Command7, {{&Form2::peso, "70"}, {&Form2::alt, "175"}}, "22,8"},
     };
+    ASSERT_EQ(casi.size(), metodiForm2.size());
     for (const CasoMetodo& c : casi) {
         Form2* f = apriForm2();
         for (const auto& [campo, testo] : c.campi) digita(f->*campo, testo);
         clic(f->*c.pulsante);
-        SCOPED_TRACE(c.metodo.toStdString());
+        // The name, unit and picture its row of the method table gives.
+        const RigaMetodo& m = *std::find_if(metodiForm2.begin(), metodiForm2.end(), [&](const RigaMetodo& r) {
+            return (f->*c.pulsante)->objectName() == r.pulsante;
+        });
+        SCOPED_TRACE(m.nome);
         EXPECT_EQ(f->kgp->text(), regionale(c.kgp));
-        EXPECT_EQ(f->metodo->text(), c.metodo);
-        EXPECT_EQ(f->Text5->text(), c.unita);
-        EXPECT_EQ(f->formula->origine(), c.immagine);
+        EXPECT_EQ(f->metodo->text(), m.nome);
+        EXPECT_EQ(f->Text5->text(), m.unita);
+        EXPECT_EQ(f->formula->origine(), m.immagine);
         EXPECT_FALSE(f->formula->immagine().isNull());
-        EXPECT_EQ(f->righeStampate(), QStringList{c.metodo});
+        EXPECT_EQ(f->righeStampate(), QStringList{m.nome});
         EXPECT_TRUE(registro().messaggi.empty());
         chiudiTutto();
     }

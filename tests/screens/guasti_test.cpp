@@ -168,22 +168,17 @@ TEST_F(GuastiTest, CartellaEFileNonScrivibili) {
 // ---------------------------------------------------------------------------------------
 
 struct FilePicture {
-    const char* nome;
-    std::function<void(Form2*)> usa;
+    std::string nome;
+    QString pulsante;  // the button whose command loads it
 };
 
+// Each picture file with the button that loads it, from the commands' own steps.
 std::vector<FilePicture> fileImmagine() {
-    const auto metodo = [](QPushButton* Form2::*p) { return [p](Form2* f) { clic(f->*p); }; };
-    return {
-        {"lore.bmp", metodo(&Form2::lorent)},      {"berth.bmp", metodo(&Form2::Command12)},
-        {"gautr.bmp", metodo(&Form2::Command5)},   {"enrh.bmp", metodo(&Form2::Command6)},
-        {"vander.bmp", metodo(&Form2::Command14)}, {"broca.bmp", metodo(&Form2::Command13)},
-        {"perra.bmp", metodo(&Form2::Command15)},  {"bmi2.bmp", metodo(&Form2::Command7)},
-        {"gray.bmp", metodo(&Form2::Command8)},    {"biac.bmp", metodo(&Form2::Command1)},
-        {"grayne1.bmp", metodo(&Form2::Command1)}, {"tora.bmp", metodo(&Form2::Command3)},
-        {"grayne3.bmp", metodo(&Form2::Command3)}, {"vita.bmp", metodo(&Form2::Command11)},
-        {"grayne2.bmp", metodo(&Form2::Command11)},
-    };
+    std::vector<FilePicture> file;
+    for (const Controllo& c : tabellaForm2.controlli)
+        for (const Passo& p : procedura("Form2", c.nome, {mario}))
+            if (p.azione == Azione::Immagine) file.push_back({p.valore, QString::fromUtf8(c.nome)});
+    return file;
 }
 
 TEST_F(GuastiTest, OgniFileImmagineGuasto) {
@@ -211,26 +206,26 @@ TEST_F(GuastiTest, OgniFileImmagineGuasto) {
     const QDir runtime(cartellaImmagini());
     for (const FilePicture& file : fileImmagine()) {
         for (const Guasto& g : guasti) {
-            SCOPED_TRACE(std::string(file.nome) + " " + g.descrizione);
+            SCOPED_TRACE(file.nome + " " + g.descrizione);
             registro() = Registro{};
             const auto percorso = cartella() / file.nome;
             std::filesystem::remove_all(percorso);
-            std::filesystem::copy_file(runtime.filePath(file.nome).toStdString(), percorso);
+            std::filesystem::copy_file(runtime.filePath(QString::fromStdString(file.nome)).toStdString(), percorso);
             g.rovina(percorso);
             scriviFile(dati(), vecchio);
 
             Form2* f = compilata();
-            file.usa(f);
+            clic(f->findChild<QPushButton*>(file.pulsante));
             ASSERT_EQ(registro().messaggi.size(), 1u);
-            EXPECT_TRUE(registro().messaggi[0].testo.contains(file.nome))
+            EXPECT_TRUE(registro().messaggi[0].testo.contains(QString::fromStdString(file.nome)))
                 << registro().messaggi[0].testo.toStdString();
             EXPECT_EQ(registro().terminazioni, 0);
             EXPECT_TRUE(f->isVisible());
-            EXPECT_EQ(f->nome->text() == "Lia", std::string(file.nome) != "gray.bmp");
+            EXPECT_EQ(f->nome->text() == "Lia", file.nome != immaginePulisci);
             EXPECT_EQ(leggiFile(dati()), vecchio);
             chiudiTutto();
             std::filesystem::remove_all(percorso);
-            std::filesystem::copy_file(runtime.filePath(file.nome).toStdString(), percorso);
+            std::filesystem::copy_file(runtime.filePath(QString::fromStdString(file.nome)).toStdString(), percorso);
         }
     }
 }

@@ -18,6 +18,8 @@ import puppeteer from 'puppeteer-core';
 export const RADICE = join(dirname(fileURLToPath(import.meta.url)), '..', '..');
 export const CARTELLA = resolve(process.env.PONDERINO_WEB || join(RADICE, 'build-web'));
 export const INDIRIZZO_FILE = pathToFileURL(join(CARTELLA, 'index.html')).href;
+// The window tables as the page has them (written out by ponderino_finestre_js).
+export const { FINESTRE } = await import(pathToFileURL(join(resolve(process.env.PONDERINO_BUILD || join(RADICE, 'build')), 'finestre.mjs')).href);
 export const MOTORI = (process.env.PONDERINO_MOTORI || 'chromium,firefox,webkit').split(',');
 // A script of the build by the start of its name: 'ponderino', 'ponderino-core' (each
 // name carries its content hash).

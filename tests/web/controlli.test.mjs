@@ -6,18 +6,14 @@ import assert from 'node:assert/strict';
 import { readFileSync, existsSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { join } from 'node:path';
-import { avvia, perMotore, servi, vede, sel, valore, compila, davanti, attivo, messaggio, dati, CARTELLA, SOGGETTO, METODI,
+import { FINESTRE, avvia, perMotore, servi, vede, sel, valore, compila, davanti, attivo, messaggio, dati, CARTELLA, SOGGETTO, METODI,
   RIGA, RIGA_ZERI } from './browser.mjs';
 
 const axe = new Function(readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8'));
 const clic = (b, finestra, nome) => b.clic(sel(finestra, nome));
 
-// The calculation screen's Tab order, as the desktop window has it: ascending TabIndex
-// over its fields and buttons.
-const ORDINE_TAB = ['nome', 'eta', 'peso', 'spalle', 'torace', 'vita', 'alt', 'Command4', 'Command10', 'Command9',
-  'Command8', 'Command7', 'Command6', 'Command5', 'lorent', 'Text1', 'metodo', 'Text3', 'text2', 'kgp', 'Text5',
-  'Text4(0)', 'Text4(1)', 'Text4(2)', 'Text4(3)', 'Text4(4)', 'Command1', 'Command3', 'Command11', 'Command2',
-  'Command12', 'Command13', 'Command14', 'Command15', 'Text4(5)'];
+// The calculation screen's Tab order, as its table gives it to both editions.
+const ORDINE_TAB = FINESTRE.Form2.tab;
 
 async function conBrowser(motore, opzioni, prova) {
   const b = await avvia(motore, opzioni);

@@ -2,12 +2,10 @@
 // of every language, the one-column rows.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { join } from 'node:path';
 import {
   chiaviDiAccesso, bersaglioDelTasto, prossimoTab, separatori, sistemaApple, righeInColonna, sfondoPieno,
 } from '../../web/moduli/disposizione.mjs';
-import { pathToFileURL } from 'node:url';
-import { RADICE } from './browser.mjs';
+import { FINESTRE } from './browser.mjs';
 
 test('il Tab successivo', () => {
   for (const [n, i, indietro, atteso] of [[4, -1, false, 0], [4, -1, true, 3], [4, 3, false, 0], [4, 0, true, 3], [4, 1, false, 2], [0, -1, false, -1]]) {
@@ -48,7 +46,7 @@ test('separatori di ogni lingua, anche fuori dal Latin-1', () => {
 });
 
 test('una colonna: le righe della schermata di calcolo', async () => {
-  const F = (await import(pathToFileURL(join(process.env.PONDERINO_BUILD || join(RADICE, 'build'), 'finestre.mjs')))).FINESTRE;
+  const F = FINESTRE;
   const righe = (n) => { const fin = F[n]; return righeInColonna(fin, sfondoPieno(fin)); };
   assert.deepEqual(righe('Form2'), [['Label2(0)', 'nome'], ['Label2(1)', 'eta', 'Text4(5)'], ['Label2(2)', 'peso', 'Text4(0)'],
     ['Label2(3)', 'spalle', 'Text4(1)'], ['Label2(4)', 'torace', 'Text4(2)'], ['Label2(5)', 'vita', 'Text4(3)'],
