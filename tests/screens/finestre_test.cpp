@@ -20,46 +20,23 @@ void attiva(QWidget* finestra) {
 
 QPoint assoluta(QWidget* w) { return w->mapTo(w->window(), QPoint(0, 0)); }
 
-// Absolute positions and sizes in twips, as the design gives them beside the relative
-// ones: an independent check of the container arithmetic.
-struct Posto {
-    const char* nome;
-    int left, top, width, height;
-};
-
-TEST_F(DisegnoTest, OgniControlloDiForm2StaAlSuoPosto) {
-    const Posto posti[] = {
-        {"Picture1", 0, 0, 11775, 8295},     {"Picture3", 120, 120, 11055, 735},
-        {"Picture2", 3600, 960, 7575, 6255}, {"Picture4", 3720, 1200, 3615, 3975},
-        {"formula", 7440, 2400, 3495, 1095}, {"help1", 5400, 5760, 4095, 1335},
-        {"Picture5", 120, 7440, 11055, 735}, {"lorent", 360, 240, 1095, 495},
-        {"Command12", 1800, 240, 1095, 495}, {"Command5", 3120, 240, 1095, 495},
-        {"Command6", 4440, 240, 1095, 495},  {"Command14", 5760, 240, 1095, 495},
-        {"Command13", 7200, 240, 1095, 495}, {"Command15", 8520, 240, 1095, 495},
-        {"Command7", 9840, 240, 1095, 495},  {"Text4(1)", 6600, 3000, 735, 285},
-        {"Text4(2)", 6600, 3480, 735, 285},  {"Text4(3)", 6600, 3960, 735, 285},
-        {"Text4(4)", 6600, 4440, 735, 285},  {"Text4(5)", 6480, 1920, 735, 285},
-        {"Text4(0)", 6480, 2400, 735, 285},  {"nome", 5640, 1440, 1575, 315},
-        {"spalle", 5640, 2910, 735, 285},    {"alt", 5640, 4350, 735, 285},
-        {"Label2(0)", 3840, 1440, 1695, 375}, {"Label2(6)", 3840, 4320, 1695, 375},
-        {"Command1", 2760, 2040, 735, 255},  {"Command3", 2760, 2520, 735, 255},
-        {"Command11", 2760, 3000, 735, 255}, {"Text1", 7440, 1200, 1335, 375},
-        {"metodo", 8880, 1200, 2055, 375},   {"Text3", 7440, 1800, 3495, 375},
-        {"text2", 7440, 3720, 3495, 375},    {"kgp", 8040, 4320, 1095, 375},
-        {"Text5", 9360, 4320, 1095, 375},    {"Command4", 3720, 5280, 3615, 375},
-        {"Command8", 7800, 5040, 3135, 375}, {"Command10", 360, 7680, 1575, 375},
-        {"Command2", 4920, 7680, 1575, 375}, {"Command9", 9360, 7680, 1575, 375},
-    };
-    Form2* f = apriForm2();
-    for (const Posto& p : posti) {
-        QWidget* w = f->findChild<QWidget*>(p.nome);
-        ASSERT_NE(w, nullptr) << p.nome;
-        EXPECT_EQ(assoluta(w), QPoint(p.left / 15, p.top / 15)) << p.nome;
-        EXPECT_EQ(w->size(), QSize(p.width / 15, p.height / 15)) << p.nome;
+// Every window built from its table: its caption and size, where the small ones open,
+// and every control at the place and size the table gives it.
+void controllaDaTabella(QWidget* w, const TabellaFinestra& t) {
+    SCOPED_TRACE(t.nome);
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->windowTitle(), QString::fromUtf8(t.progetto.didascalia));
+    EXPECT_EQ(w->size(), QSize(pixel(t.progetto.larghezza), pixel(t.progetto.altezza)));
+    if (t.progetto.left >= 0) {
+        EXPECT_EQ(w->geometry().topLeft(), QPoint(pixel(t.progetto.left), pixel(t.progetto.top)));
     }
-    // The unit boxes' right edges meet the data-entry panel's right edge.
-    EXPECT_EQ(assoluta(f->Text4[1]).x() + f->Text4[1]->width(),
-              assoluta(f->Picture4).x() + f->Picture4->width());
+    for (const Controllo& c : t.controlli) {
+        QWidget* k = w->findChild<QWidget*>(c.nome);
+        ASSERT_NE(k, nullptr) << c.nome;
+        const AreaPixel a = areaPixel(t, c);
+        EXPECT_EQ(QRect(assoluta(k), k->size()), QRect(a.x, a.y, a.w, a.h)) << c.nome;
+    }
 }
 
 TEST_F(DisegnoTest, FinestreDelleDimensioniEDidascalieGiuste) {
@@ -76,26 +53,14 @@ TEST_F(DisegnoTest, FinestreDelleDimensioniEDidascalieGiuste) {
     f2->spalle->setText("40");
     f2->vita->setText("80");
     clic(f2->Command4);
-    const std::vector<std::tuple<QWidget*, QString, QSize>> finestre = {
-        {f1, "PONDERINO", {750, 550}},
-        {f2, "Form calcolo", {750, 552}},
-        {esistente<form7>(), "Informazioni", {350, 286}},
-        {esistente<Form5>(), "AUTORE", {314, 161}},
-        {esistente<Form3>(), "Avviso", {312, 213}},
-        {esistente<form4>(), "Info", {292, 144}},
+    const std::pair<QWidget*, const TabellaFinestra&> finestre[] = {
+        {f1, tabellaForm1},          {f2, tabellaForm2},          {esistente<form7>(), tabellaForm7},
+        {esistente<Form5>(), tabellaForm5}, {esistente<Form3>(), tabellaForm3}, {esistente<form4>(), tabellaForm4},
     };
-    for (const auto& [w, didascalia, misura] : finestre) {
-        ASSERT_NE(w, nullptr) << didascalia.toStdString();
-        EXPECT_EQ(w->windowTitle(), didascalia);
-        EXPECT_EQ(w->size(), misura) << didascalia.toStdString();
-        EXPECT_TRUE(w->isVisible());
-    }
+    for (const auto& [w, t] : finestre) controllaDaTabella(w, t);
     EXPECT_FALSE(f1->windowIcon().isNull());
-    // The small windows open where the design puts them.
-    EXPECT_EQ(esistente<form7>()->geometry().topLeft(), QPoint(333, 266));
-    EXPECT_EQ(esistente<Form3>()->geometry().topLeft(), QPoint(347, 291));
-    EXPECT_EQ(esistente<form4>()->geometry().topLeft(), QPoint(372, 303));
-    EXPECT_EQ(esistente<Form5>()->geometry().topLeft(), QPoint(351, 266));
+    // The unit boxes' right edges meet the data-entry panel's right edge.
+    EXPECT_EQ(assoluta(f2->Text4[1]).x() + f2->Text4[1]->width(), assoluta(f2->Picture4).x() + f2->Picture4->width());
 }
 
 TEST_F(DisegnoTest, ImpilamentoComeNelDisegno) {
