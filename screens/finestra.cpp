@@ -50,27 +50,40 @@ void coloraTesto(QWidget* w, const Colore& colore, QPalette::ColorRole ruolo) {
 
 // Decodes a picture by the format its name gives. A reader left to guess the format
 // first asks every image format plugin, loading them all at start-up.
-QPixmap decodifica(const QString& percorso) {
+QImage decodifica(const QString& percorso) {
     QImageReader lettore(percorso, QFileInfo(percorso).suffix().toLatin1());
     lettore.setAutoDetectImageFormat(false);
-    return QPixmap::fromImage(lettore.read());
+    return lettore.read();
 }
 
-// A design picture; on a high-DPI screen its twice-as-large drawing, shown at the same
-// logical size so that nothing is blurred.
-QPixmap risorsa(const char* nome) {
-    if (!nome) return QPixmap();
-    const QString percorso = QString::fromUtf8(nome);
-    if (qApp->devicePixelRatio() > 1.0) {
+// A design picture; on a high-DPI screen (`doppia`) its twice-as-large drawing, shown at
+// the same logical size so that nothing is blurred. Reentrant: the picture boxes have
+// theirs decoded on a thread of their own.
+QImage immagineRisorsa(const QString& percorso, bool doppia) {
+    if (doppia) {
         QString doppio = percorso;
         doppio.insert(doppio.lastIndexOf(QLatin1Char('.')), QStringLiteral("@2x"));
-        QPixmap p = decodifica(doppio);
-        if (!p.isNull()) {
-            p.setDevicePixelRatio(2.0);
-            return p;
+        QImage i = decodifica(doppio);
+        if (!i.isNull()) {
+            i.setDevicePixelRatio(2.0);
+            return i;
         }
     }
     return decodifica(percorso);
+}
+
+bool schermoDoppio() { return qApp->devicePixelRatio() > 1.0; }
+
+QPixmap risorsa(const char* nome) {
+    if (!nome) return QPixmap();
+    return QPixmap::fromImage(immagineRisorsa(QString::fromUtf8(nome), schermoDoppio()));
+}
+
+// The same, decoded on another thread while the window is built, shown and its first
+// frame painted around it: the start screen's title picture alone takes a few
+// milliseconds to decode.
+std::future<QImage> risorsaInArrivo(const char* nome) {
+    return std::async(std::launch::async, immagineRisorsa, QString::fromUtf8(nome), schermoDoppio());
 }
 
 }  // namespace
@@ -139,17 +152,30 @@ void Pulsante::paintEvent(QPaintEvent*) {
 Riquadro::Riquadro(QWidget* genitore) : QWidget(genitore) {}
 
 void Riquadro::setImmagine(const QPixmap& immagine) {
+    inArrivo_ = {};
     immagine_ = immagine;
     update();
 }
 
+void Riquadro::setImmagine(std::future<QImage> inArrivo) {
+    inArrivo_ = std::move(inArrivo);
+    immagine_ = QPixmap();
+    update();
+}
+
+const QPixmap& Riquadro::immagine() const {
+    if (inArrivo_.valid()) immagine_ = QPixmap::fromImage(inArrivo_.get());
+    return immagine_;
+}
+
 void Riquadro::paintEvent(QPaintEvent*) {
-    if (immagine_.isNull()) return;
+    const QPixmap& figura = immagine();
+    if (figura.isNull()) return;
     QPainter p(this);
     if (affiancata_)
-        p.drawTiledPixmap(rect(), immagine_);
+        p.drawTiledPixmap(rect(), figura);
     else
-        p.drawPixmap(0, 0, immagine_);
+        p.drawPixmap(0, 0, figura);
 }
 
 void Cliccabile::mouseReleaseEvent(QMouseEvent* e) {
@@ -268,7 +294,7 @@ QWidget* Finestra::crea(const Controllo& c, std::span<const Controllo> tutti) {
         auto* r = new Riquadro(genitore);
         coloraSfondo(r, c.sfondo, QPalette::Window);
         if (c.testo && *c.testo) {
-            r->setImmagine(risorsa(c.testo));
+            r->setImmagine(risorsaInArrivo(c.testo));
             r->setOrigine(testo);
         }
         r->setAutoFillBackground(true);

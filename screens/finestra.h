@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <future>
 #include <span>
 #include <stdexcept>
 
@@ -54,7 +55,10 @@ class Riquadro : public QWidget {
 public:
     explicit Riquadro(QWidget* genitore);
     void setImmagine(const QPixmap& immagine);
-    const QPixmap& immagine() const { return immagine_; }
+    // A picture still being decoded on another thread: the box takes it when it is
+    // first painted or asked for, waiting for it only then.
+    void setImmagine(std::future<QImage> inArrivo);
+    const QPixmap& immagine() const;
     // The name of the file or resource shown, for whoever needs to know which it is.
     QString origine() const { return origine_; }
     void setOrigine(const QString& o) { origine_ = o; }
@@ -63,7 +67,8 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override;
 private:
-    QPixmap immagine_;
+    mutable QPixmap immagine_;
+    mutable std::future<QImage> inArrivo_;
     QString origine_;
     bool affiancata_ = false;
 };
