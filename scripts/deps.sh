@@ -20,7 +20,7 @@ pacchetti=(
 )
 if [ -n "${1:-}" ]; then  # test, windows, web: their tests need these too
   pacchetti+=(
-    git python3 libgtest-dev libgmock-dev libbenchmark-dev
+    git python3 libgtest-dev libgmock-dev
     xvfb xdotool x11-utils imagemagick poppler-utils
     cups-daemon cups-client cups-filters
     appstream desktop-file-utils dpkg-dev file lintian
