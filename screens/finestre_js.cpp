@@ -1,6 +1,7 @@
 // Writes the window tables as an ES module for the web edition, bundled into its script:
 //   export const FINESTRE = { "Form1": {progetto, controlli, tab, righe, comandi}, ...,
 //                             "Form2": {..., metodi, guide, campi} };
+// (metodi: the method bar, {pulsante, nome, unita, immagine} each, left to right)
 //   export const DISEGNI = { "broca.bmp": "disegni/broca.svg", ... }  (every picture a command loads)
 // Sizes and places are in pixels, each control's in the client area; `z` is its place
 // in the stacking, back to front; `tab` the Tab order; `accessibile` what a screen
@@ -143,7 +144,10 @@ void finestra(std::ostream& o, const TabellaFinestra& t) {
     o << "\n    }";
     if (&t == &tabellaForm2) {
         o << ",\n    \"metodi\":[";
-        for (std::size_t i = 0; i < metodiForm2.size(); ++i) o << (i ? ", " : "") << testo(metodiForm2[i].pulsante);
+        for (std::size_t i = 0; i < metodiForm2.size(); ++i)
+            o << (i ? ",\n      " : "\n      ") << "{\"pulsante\":" << testo(metodiForm2[i].pulsante)
+              << ",\"nome\":" << testo(metodiForm2[i].nome) << ",\"unita\":" << testo(metodiForm2[i].unita)
+              << ",\"immagine\":" << testo(metodiForm2[i].immagine) << "}";
         o << "],\n    \"guide\":[";
         for (std::size_t i = 0; i < guideForm2.size(); ++i) o << (i ? ", " : "") << testo(guideForm2[i].pulsante);
         o << "]";

@@ -32,13 +32,14 @@ export PONDERINO_COMMIT=${PONDERINO_COMMIT:-$(git rev-parse HEAD)}
 qt=$(bash scripts/qt-windows.sh | tail -n 1)
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --target ponderino_rasterizza -j "$(nproc)"
+cmake --build build --target ponderino_rasterizza ponderino_tabelle_js -j "$(nproc)"
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
   -DQT_CHAINLOAD_TOOLCHAIN_FILE="$radice/packaging/windows/mingw-w64.cmake" \
   -DPONDERINO_RASTERIZZA="$radice/build/assets/ponderino_rasterizza" \
-  -DPONDERINO_IMMAGINI_CARICATE="$radice/build/immagini_caricate.txt"
+  -DPONDERINO_IMMAGINI_CARICATE="$radice/build/immagini_caricate.txt" \
+  -DPONDERINO_TABELLE="$radice/build/finestre.mjs"
 cmake --build "$build" -j "$(nproc)"
 bash packaging/windows/pacchetti.sh "$build"
 # No path of this machine in what is shipped: the installer and the ZIP unpacked, every
@@ -68,6 +69,7 @@ seconda=$sorgenti/$(basename "$build")
     -DQT_CHAINLOAD_TOOLCHAIN_FILE="$sorgenti/packaging/windows/mingw-w64.cmake" \
     -DPONDERINO_RASTERIZZA="$radice/build/assets/ponderino_rasterizza" \
     -DPONDERINO_IMMAGINI_CARICATE="$radice/build/immagini_caricate.txt" \
+    -DPONDERINO_TABELLE="$radice/build/finestre.mjs" \
     -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
   cmake --build "$seconda" --target ponderino -j "$(nproc)" >/dev/null
   bash "$sorgenti/packaging/windows/pacchetti.sh" "$seconda" >/dev/null

@@ -13,6 +13,7 @@ Python 3 standard library only.
 
 import argparse
 import ctypes
+import json
 import os
 import re
 import shutil
@@ -27,43 +28,45 @@ SALTA = 77
 # Screen geometry, in pixels from the top-left corner of each window's client area.
 SCHERMO = (1280, 1024)
 
-FORM1 = "PONDERINO"
-FORM2 = "Form calcolo"
-FORM7 = "Informazioni"
-FORM5 = "AUTORE"
-FORM3 = "Avviso"
-FORM4 = "Info"
+# The window tables as both editions have them, written into the build tree by
+# ponderino_finestre_js (PONDERINO_TABELLE names the file): titles, sizes and the
+# places of the controls the tests click, each at its middle.
+with open(os.environ.get("PONDERINO_TABELLE", "finestre.mjs"), encoding="utf-8") as f:
+    TABELLE = json.loads(re.search(r"export const FINESTRE = (\{.*?\n\});", f.read(), re.S).group(1))
+
+
+def _controllo(finestra, nome):
+    return next(c for c in TABELLE[finestra]["controlli"] if c["nome"] == nome)
+
+
+def centro(finestra, nome):
+    c = _controllo(finestra, nome)
+    return (c["x"] + c["w"] // 2, c["y"] + c["h"] // 2)
+
+
+def angolo(finestra, nome):
+    c = _controllo(finestra, nome)
+    return (c["x"], c["y"])
+
+
+FORM1, FORM2, FORM7, FORM5, FORM3, FORM4 = (
+    TABELLE[n]["progetto"]["didascalia"] for n in ("Form1", "Form2", "form7", "Form5", "Form3", "form4"))
 MESSAGGIO = "ponderino"
+DIMENSIONI = {t["progetto"]["didascalia"]: (t["progetto"]["larghezza"], t["progetto"]["altezza"])
+              for t in TABELLE.values()}
 
-DIMENSIONI = {
-    FORM1: (750, 550),
-    FORM2: (750, 552),
-    FORM7: (350, 286),
-    FORM5: (314, 161),
-    FORM3: (312, 213),
-    FORM4: (292, 144),
-}
-
-# Start screen.
-INFORMAZIONI = (96, 504)
-CONTINUA = (368, 504)
-TERMINA = (656, 504)
-AUTORE = (562, 416)          # the "Autore" picture on the title picture
-ESCI_FORM7 = (288, 272)
-ESCI_FORM5 = (256, 132)      # the "Esci" label
-ESCI_FORM3 = (160, 184)
-ESCI_FORM4 = (145, 124)
+# Start screen and the small windows.
+INFORMAZIONI = centro("Form1", "Command1")
+CONTINUA = centro("Form1", "Command2")
+TERMINA = centro("Form1", "Command3")
+AUTORE = centro("Form1", "Image1")          # the "Autore" picture on the title picture
+ESCI_FORM7 = centro("form7", "Command1")
+ESCI_FORM5 = centro("Form5", "Label5")      # the "Esci" label
+ESCI_FORM3 = centro("Form3", "Command1")
+ESCI_FORM4 = centro("form4", "Command1")
 
 # Calculation screen: the seven measure fields, in the order they are typed.
-CAMPI = [
-    ("nome", (428, 106)),
-    ("eta", (400, 139)),
-    ("peso", (400, 171)),
-    ("spalle", (400, 203)),
-    ("torace", (400, 235)),
-    ("vita", (400, 267)),
-    ("alt", (400, 299)),
-]
+CAMPI = [(r["campo"], centro("Form2", r["campo"])) for r in TABELLE["Form2"]["campi"]]
 # The sample subject and its eight results (Italian settings), from tests/esempio.txt.
 with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "esempio.txt"), encoding="utf-8") as f:
     _ESEMPIO = dict(r.rstrip("\n").split("=", 1) for r in f if "=" in r and not r.startswith("#"))
@@ -71,31 +74,20 @@ RISULTATI = _ESEMPIO.pop("risultati").split()
 SOGGETTO = _ESEMPIO
 
 # The method bar, left to right: caption, click point, formula picture it loads.
-METODI = [
-    ("Indice di Lorentz", (60, 32), "lore.bmp"),
-    ("Formula Bertheam", (156, 32), "berth.bmp"),
-    ("Indice di Gautrelet", (244, 32), "gautr.bmp"),
-    ("Formula di Enrhart", (332, 32), "enrh.bmp"),
-    ("Formula VanDerVael", (420, 32), "vander.bmp"),
-    ("Formula Broca", (516, 32), "broca.bmp"),
-    ("Formula Perrault", (604, 32), "perra.bmp"),
-    ("B.M.I.", (692, 32), "bmi2.bmp"),
-]
-CONFERMA = (368, 364)
-PULISCI = (624, 348)
-STAMPA = (76, 524)
-HELP_METODI = (380, 524)
-ESCI_FORM2 = (676, 524)
-# The three "&?" buttons, top to bottom: click point, guide picture, picture left after.
-GUIDE = [
-    ("spalle", (208, 144), "biac.bmp", "grayne1.bmp"),
-    ("torace", (208, 176), "tora.bmp", "grayne3.bmp"),
-    ("vita", (208, 208), "vita.bmp", "grayne2.bmp"),
-]
+METODI = [(_controllo("Form2", m["pulsante"])["accessibile"], centro("Form2", m["pulsante"]), m["immagine"])
+          for m in TABELLE["Form2"]["metodi"]]
+CONFERMA = centro("Form2", "Command4")
+PULISCI = centro("Form2", "Command8")
+STAMPA = centro("Form2", "Command10")
+HELP_METODI = centro("Form2", "Command2")
+ESCI_FORM2 = centro("Form2", "Command9")
+# The three "&?" buttons, top to bottom: name, click point, guide picture, picture left after.
+GUIDE = [(g, centro("Form2", g), *(p["valore"] for p in TABELLE["Form2"]["comandi"][g]["passi"]
+                                   if p["azione"] == "Immagine")) for g in TABELLE["Form2"]["guide"]]
 GUIDA_SPALLE = GUIDE[0][1]
 
-FORMULA = (496, 160)         # top-left corner of the formula board
-HELP1 = (360, 384)           # top-left corner of the guide box
+FORMULA = angolo("Form2", "formula")        # top-left corner of the formula board
+HELP1 = angolo("Form2", "help1")            # top-left corner of the guide box
 
 RIGA_ZERI = b"0,0,0,0,0,0,0,0\r\n"
 SEPARATORI = {"it": ",", "en": "."}

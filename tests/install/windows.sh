@@ -145,6 +145,27 @@ FINE
 mkdir "$cartella/.vecchia"
 find "$cartella" -maxdepth 1 -type f ! -name dati.txt -exec mv -t "$cartella/.vecchia" {} +
 echo nuovo >"$cartella/LICENSE.txt"
+# First with that new file held open, so that the old one cannot come back over it: the
+# installer stops (7) and deletes nothing; the next run, with the file let go, repairs.
+nomi() { (cd "$cartella" && find . -type f -printf '%f\n' | LC_ALL=C sort); }
+interrotto=$(nomi)
+tieni 'C:\Prova\Ponderino\LICENSE.txt'
+esito=0; "$wine" "$installatore" /S </dev/null || esito=$?
+lascia
+[ "$esito" = 7 ] || sbaglia "con un file che non torna da .vecchia l'installatore esce con $esito, non con 7"
+[ "$(nomi)" = "$interrotto" ] || sbaglia "la riparazione fallita ha perso file:" "$(diff <(echo "$interrotto") <(nomi))"
+[ "$(cat "$cartella/.vecchia/LICENSE.txt" 2>/dev/null)" != nuovo ] || sbaglia "il LICENSE.txt vecchio non è in .vecchia"
+"$wine" "$installatore" /S
+wineserver -w
+# A shortcut that cannot be written (a folder stands in its place): Ponderino is
+# installed all the same, and the installer says what is missing (6); the next run
+# writes it.
+rm -f "$collegamento"
+mkdir "$collegamento"
+esito=0; "$wine" "$installatore" /S </dev/null || esito=$?
+rmdir "$collegamento"
+[ "$esito" = 6 ] || sbaglia "senza il collegamento l'installatore esce con $esito, non con 6"
+[ -f "$cartella/ponderino.exe" ] || sbaglia "senza il collegamento Ponderino non è installato"
 "$wine" "$installatore" /S
 wineserver -w
 cmp -s "$PROVA/dati.prima" "$cartella/dati.txt" || sbaglia "l'aggiornamento ha cambiato dati.txt"

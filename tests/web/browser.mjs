@@ -35,12 +35,7 @@ export const VALORI = ESEMPIO.risultati.split(' ');
 export const SOGGETTO = Object.fromEntries(Object.entries(ESEMPIO).filter(([k]) => k !== 'risultati'));
 export const RIGA = VALORI.map((v) => `"${v}"`).join(',') + '\r\n';
 export const RIGA_ZERI = '0,0,0,0,0,0,0,0\r\n';
-export const METODI = [
-  ['lorent', 'LORENTZ', 'Index', 'lore'], ['Command12', 'BERTHEAM', 'Kg', 'berth'],
-  ['Command5', 'GAUTRELET', 'Kg', 'gautr'], ['Command6', 'ENRHART', 'Kg', 'enrh'],
-  ['Command14', 'VAN DER VAEL', 'Kg', 'vander'], ['Command13', 'BROCA', 'Kg', 'broca'],
-  ['Command15', 'PERRAULT', 'Kg', 'perra'], ['Command7', 'B.M.I.', 'Index', 'bmi2'],
-];
+export const METODI = FINESTRE.Form2.metodi.map((m) => [m.pulsante, m.nome, m.unita, m.immagine.replace(/\.bmp$/, '')]);
 
 // The summary's 47 lines, each a list of items { testo, zona }, for the given values of
 // {data}, the fields and {r1} .. {r8}.

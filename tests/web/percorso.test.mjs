@@ -31,7 +31,8 @@ function fotoDesktop() {
       const cartella = cartellaTemporanea('ponderino-desktop-');
       const r = spawnSync(join(RADICE, 'tests', 'x_privato.sh'), ['--schermo', '1280x1024x24', 'python3',
         join(RADICE, 'tests', 'e2e', 'percorso_utente.py'), '--programma', PROGRAMMA,
-        '--artefatti', cartella], { env: { ...process.env, LANG: 'it_IT.UTF-8' }, timeout: 180000 });
+        '--artefatti', cartella], { env: { ...process.env, LANG: 'it_IT.UTF-8', PONDERINO_TABELLE: join(BUILD, 'finestre.mjs') },
+        timeout: 180000 });
       desktop = existsSync(join(cartella, '01-Form1.png')) ? cartella
         : new Error(`${PROGRAMMA} is built but its road left no screenshots (${r.status}): ${r.stdout}${r.stderr}`);
     }

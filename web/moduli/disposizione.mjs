@@ -48,7 +48,7 @@ export function righeInColonna(fin, sfondo) {
   const righe = (fin.campi || []).map((r) => [r.etichetta, r.campo, r.unita].filter(Boolean));
   const usati = new Set(righe.flat());
   const prendi = (nomi) => { nomi.forEach((n) => usati.add(n)); return nomi; };
-  const metodi = fin.metodi || [];
+  const metodi = (fin.metodi || []).map((m) => m.pulsante);
   for (let i = 0; i < metodi.length; i += 2) righe.push(prendi(metodi.slice(i, i + 2)));
   const guide = fin.guide || [];
   if (guide.length) prendi([...guide, 'help1']);
