@@ -6,7 +6,8 @@
 Starts the probes BUILD/bench/avvio_ponderino and BUILD/bench/avvio_finestra_nuda in
 turn, N times each (9 by default) after one unmeasured start each, from BUILD/bin where
 the pictures lie, and prints the medians and their ratio: the time from just before
-the spawn to the first complete frame of the first window, and the peak resident
+the spawn to the first complete frame of the first window, the CPU time the process
+had used by then (steadier than wall time on a busy machine), and the peak resident
 memory by then. It runs itself again under tests/x_privato.sh, on a private X server
 (xcb); with --offscreen, on Qt's offscreen platform with no X server at all.
 Exit status 1 when a probe did not print its line.
@@ -28,11 +29,12 @@ def avvia(build, sonda, ambiente):
     p = subprocess.run([os.path.join(build, "bench", sonda)], cwd=os.path.join(build, "bin"),
                        env=ambiente, stdout=subprocess.PIPE, text=True, check=False)
     valori = dict(c.split("=", 1) for c in p.stdout.split() if "=" in c)
-    if p.returncode != 0 or not {"main", "primo_frame", "picco_kb"} <= valori.keys():
+    if p.returncode != 0 or not {"main", "primo_frame", "cpu", "picco_kb"} <= valori.keys():
         print(f"{sonda}: exit {p.returncode}, output {p.stdout!r}", file=sys.stderr)
         return None
     return {"spawn to main, ms": (int(valori["main"]) - t0) / 1e6,
             "spawn to first frame, ms": (int(valori["primo_frame"]) - t0) / 1e6,
+            "  CPU time by then, ms": int(valori["cpu"]) / 1e6,
             "peak memory, MiB": int(valori["picco_kb"]) / 1024}
 
 
@@ -61,7 +63,8 @@ def main():
     print(f"Start-up on the {ambiente['QT_QPA_PLATFORM']} platform, {args.avvii} starts each: "
           "median [min-max]")
     print(f"{'':26}" + "".join(f"{nome:>22}" for nome, _ in SONDE) + f"{'ratio':>8}")
-    for voce in ("spawn to main, ms", "spawn to first frame, ms", "peak memory, MiB"):
+    for voce in ("spawn to main, ms", "spawn to first frame, ms", "  CPU time by then, ms",
+                 "peak memory, MiB"):
         riga, mediane = f"{voce:26}", []
         for nome, _ in SONDE:
             x = [m[voce] for m in misure[nome]] or [0]

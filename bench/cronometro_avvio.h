@@ -16,9 +16,9 @@
 
 namespace ponderino::banco {
 
-inline long long adessoNs() {
+inline long long adessoNs(clockid_t orologio = CLOCK_MONOTONIC) {
     timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
+    clock_gettime(orologio, &t);
     return t.tv_sec * 1'000'000'000LL + t.tv_nsec;
 }
 
@@ -41,7 +41,7 @@ public:
     // `inizio` is the instant main was entered.
     int misura(long long inizio) {
         exec();
-        std::printf("main=%lld primo_frame=%lld picco_kb=%ld\n", inizio, fine_, piccoMemoriaKb());
+        std::printf("main=%lld primo_frame=%lld cpu=%lld picco_kb=%ld\n", inizio, fine_, cpu_, piccoMemoriaKb());
         return fine_ > 0 ? 0 : 1;
     }
 
@@ -53,6 +53,7 @@ public:
         dipinta_ = dipinta_ || (pittura && destinatario->isWidgetType());
         if (profondita_ == 0 && dipinta_ && fine_ == 0) {
             fine_ = adessoNs();
+            cpu_ = adessoNs(CLOCK_PROCESS_CPUTIME_ID);
             exit(0);  // quit() would close the windows first
         }
         return r;
@@ -62,6 +63,7 @@ private:
     int profondita_ = 0;
     bool dipinta_ = false;
     long long fine_ = 0;
+    long long cpu_ = 0;
 };
 
 }  // namespace ponderino::banco
