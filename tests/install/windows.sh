@@ -147,7 +147,7 @@ find "$cartella" -maxdepth 1 -type f ! -name dati.txt -exec mv -t "$cartella/.ve
 echo nuovo >"$cartella/LICENSE.txt"
 # First with that new file held open, so that the old one cannot come back over it: the
 # installer stops (7) and deletes nothing; the next run, with the file let go, repairs.
-nomi() { (cd "$cartella" && find . -type f -printf '%f\n' | LC_ALL=C sort); }
+nomi() { (cd "$cartella" && find . -type f ! -name .torna-vecchia -printf '%f\n' | LC_ALL=C sort); }
 interrotto=$(nomi)
 tieni 'C:\Prova\Ponderino\LICENSE.txt'
 esito=0; "$wine" "$installatore" /S </dev/null || esito=$?
