@@ -17,7 +17,7 @@ const ImpostazioniRegionali francesi{",", "\u202F"};  // narrow no-break space g
 const ImpostazioniRegionali arabe{"\u066B", "\u066C"};  // two-byte separators
 
 struct Lettura {
-    const char* testo;
+    std::string_view testo;
     const ImpostazioniRegionali* regionali;
     double atteso;
 };
@@ -39,6 +39,8 @@ TEST(NumeroDaTesto, LeggeINumeriAccettati) {
         {"1E22", it, 1e22},       {"1E23", it, 1e23},     {"9007199254740992,5", it, 9007199254740992.0},
         {"123456789012345678901234567890", it, 1.2345678901234568e29},
         {"0,3", it, 0.3},         {"3E-1", it, 0.3},       {"30000000000000000000000E-23", it, 0.3},
+        // Only the characters given count, not those after them.
+        {std::string_view("75", 1), it, 7}, {std::string_view("7E5", 1), it, 7}, {std::string_view("7E55", 3), it, 7e5},
     };
     for (const auto& c : casi)
         EXPECT_EQ(numeroDaTesto(c.testo, *c.regionali), c.atteso) << '"' << c.testo << '"';
@@ -51,19 +53,23 @@ TEST(NumeroDaTesto, UnNumeroTroppoPiccoloDiventaUnoZeroConIlSuoSegno) {
     EXPECT_EQ(numeroDaTesto("1" + std::string(400, '0') + "E-800", regionaliPunto), 0.0);
     EXPECT_EQ(numeroDaTesto("0," + std::string(500, '0') + "1E+500", regionaliItaliane), 0.1);
     EXPECT_EQ(numeroDaTesto("0," + std::string(93, '0') + "1", regionaliItaliane), 1e-94);
+    EXPECT_EQ(numeroDaTesto(std::string(700, '0') + "1E-400", regionaliItaliane), 0.0);
 }
 
 TEST(NumeroDaTesto, RifiutaCioCheNonENumero) {
-    const char* italiani[] = {"", "   ", "\t", "175cm", "1,2,3", "1,2.3", "--1", "+-1", "- 1", "1E", "1E+",
-                              "E5", ",", ".", "-", "1 000", "0x10", "inf", "nan", "1e400", "-1,8E308",
-                              "1,5 kg", "(5)", "5-", "\u00BD", "1E2,5", "1\u202F000", "1" "\xE2\x80" "000", "175\n"};
-    for (const char* t : italiani)
+    const std::string_view italiani[] = {"", "   ", "\t", "175cm", "1,2,3", "1,2.3", "--1", "+-1", "- 1", "1E", "1E+",
+                                         "E5", ",", ".", "-", "1 000", "0x10", "inf", "nan", "1e400", "-1,8E308",
+                                         "1,5 kg", "(5)", "5-", "\u00BD", "1E2,5", "1\u202F000", "1" "\xE2\x80" "000",
+                                         "175\n", std::string_view("1\0" "2", 3), std::string_view("   ", 2)};
+    for (const std::string_view t : italiani)
         EXPECT_THROW(numeroDaTesto(t, regionaliItaliane), ErroreDati) << '"' << t << '"';
-    EXPECT_THROW(numeroDaTesto(std::string_view("1\0" "2", 3), regionaliItaliane), ErroreDati);
     EXPECT_THROW(numeroDaTesto("1.2.3", regionaliPunto), ErroreDati);
     EXPECT_THROW(numeroDaTesto("1 234,5", francesi), ErroreDati);
     EXPECT_THROW(numeroDaTesto("1\xE2\x80", francesi), ErroreDati);  // half a grouping character
-    EXPECT_THROW(numeroDaTesto("1" + std::string(400, '9'), regionaliItaliane), ErroreDati);
+    // Huge, however many zeros come first or however small its negative exponent.
+    for (const std::string& t : {"1" + std::string(400, '9'), std::string(700, '0') + ",1E1000",
+                                 "1" + std::string(500, '0') + "E-100"})
+        EXPECT_THROW(numeroDaTesto(t, regionaliItaliane), ErroreDati) << t.substr(0, 10);
     EXPECT_STREQ(ErroreDati().what(), "Mancano i dati ");
 }
 

@@ -33,6 +33,7 @@
 #include <thread>
 
 #include "core/risultati.h"
+#include "core/sostituisci.h"
 
 using namespace ponderino;
 namespace fs = std::filesystem;
@@ -410,6 +411,12 @@ TEST_F(FileRisultati, UnaCartellaCheNonPrendeIlFile) {
         scrivi(".dati.txt." + std::to_string(getpid()) + "." + std::to_string(n) + ".tmp", "");
     scritturaRifiutata([] { scriviZeri("dati.txt"); },
                        "Impossibile scrivere il file dati.txt: troppi file temporanei nella cartella");
+    for (const int libero : {0, 100}) {  // one name left, the first or the last: the save takes it
+        const std::string nome = ".dati.txt." + std::to_string(getpid()) + "." + std::to_string(libero) + ".tmp";
+        fs::remove(nome);
+        EXPECT_EQ(esito([] { scriviZeri("dati.txt"); }), "nessun errore");
+        scrivi(nome, "");
+    }
 #endif
 }
 
@@ -418,9 +425,11 @@ TEST_F(FileRisultati, UnaCartellaCheNonPrendeIlFile) {
 TEST_F(FileRisultati, UnaCartellaDiSolaLettura) {
     scritturaRifiutata([] { scriviZeri("dati.txt"); }, "Impossibile scrivere il file dati.txt: permesso negato",
                        true);
-    scrivi("dati.txt", byteEsempio);
-    EXPECT_EQ(nelFiglio(true, [] { return esito([] { scriviZeri("dati.txt"); }); }), "nessun errore");
-    EXPECT_EQ(contenuto("dati.txt"), byteZeri);
+    for (const auto& [vecchio, nuovo] : {std::pair{byteEsempio, byteZeri}, {byteZeri, byteEsempio}, {"x"s, byteZeri}}) {
+        scrivi("dati.txt", vecchio);
+        EXPECT_EQ(nelFiglio(true, [&] { return esito([&] { sostituisciFile("dati.txt", nuovo); }); }), "nessun errore");
+        EXPECT_EQ(contenuto("dati.txt"), nuovo);
+    }
     EXPECT_EQ(voci(), std::set<std::string>{"dati.txt"});
 }
 
@@ -444,6 +453,7 @@ TEST_F(FileRisultati, UnDiscoPienoLasciaIlVecchioFile) {
         bool tmpfs = false;
     } casi[] = {
         {false, 0, byteEsempio, pieno},
+        {false, 41, byteEsempio, pieno},  // all but the last byte of the new line (42)
         {true, 30, byteZeri, pieno},  // between the old size (17) and the new (51)
         {true, 10, byteEsempio, pieno + perso},
         {false, tutto, byteEsempio, pieno, {SYS_openat, ENOSPC, 2, O_CREAT}},
@@ -453,6 +463,10 @@ TEST_F(FileRisultati, UnDiscoPienoLasciaIlVecchioFile) {
         {false, tutto, byteEsempio, inizio + "permesso negato", {SYS_fchmod, EPERM}},  // old permissions not kept
         {true, tutto, byteEsempio, io + perso, {SYS_fsync, EIO}},  // not even the old bytes reach the disk
         {true, tutto, byteEsempio, io, {SYS_close, EIO, 0}},       // flushed, but the closing fails
+        {true, tutto, byteZeri, io, {SYS_close, EIO, 0}},          // the old, shorter bytes cut back
+        {true, 45, byteEsempio, io + perso, {SYS_close, EIO, 0}},   // nor can they be written again
+        {true, 1, byteZeri, pieno + perso},                          // a single byte fits
+        {true, tutto, byteEsempio, inizio + "permesso negato", {SYS_pread64, EPERM}},  // the old bytes unread
         // Killed at its first write in place: nothing is lost.
         {true, tutto, byteEsempio, "segnale " + std::to_string(SIGSYS), {SYS_pwrite64, 0}},
         {false, tutto, byteEsempio, pieno, {}, true},  // no block and no inode left
@@ -607,6 +621,7 @@ TEST_F(FileRisultati, LetturaDiContenutiValidi) {
         {"\"a,b\",\"\",0,\"s\",\"s\",\"s\",\"s\",\"s\",oltre,\"\n", V{"a,b", "", 0.0, s, s, s, s, s}},
         {"\"\0\",1,1,1,1,1,1,1\n\x80\xff"s + std::string(100000, 'z'), V{std::string(1, '\0'), 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0}},
         {"0,0,0,0,0,0,0,0," + std::string(200000, '9'), V(8, 0.0)},
+        {"0,0,0,0,0,0,0," + std::string(limiteLetturaRisultati - 14, '0'), V(8, 0.0)},  // the limit, whole
     };
     for (const auto& c : casi) {
         scrivi("dati.txt", c.testo);
@@ -639,6 +654,7 @@ TEST_F(FileRisultati, LetturaDiContenutiNonValidi) {
             ADD_FAILURE() << "accepted: " << testo.substr(0, 40);
         } catch (const ErroreFile& e) {
             EXPECT_STREQ(e.what(), "Il file dati.txt non contiene otto valori validi");
+            EXPECT_EQ(e.codice(), 0);
         }
     }
 }
@@ -648,6 +664,11 @@ TEST_F(FileRisultati, LetturaDiUnFileCheNonSiPuoLeggere) {
         {"", "Impossibile leggere il file dati.txt: file o cartella inesistente"},
         {"cartella", "Impossibile leggere il file dati.txt: è una cartella"},
     };
+#ifndef _WIN32
+    // An open refused: its own reason.
+    EXPECT_EQ(nelFiglio(false, [] { return guasta({SYS_openat, EPERM}) ? esito([] { leggiRisultati("x"); }) : ""; }),
+              "Impossibile leggere il file x: permesso negato");
+#endif
     for (const auto& [prepara, messaggio] : casi) {
         if (prepara == "cartella") fs::create_directory("dati.txt");
         try {
