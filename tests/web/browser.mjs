@@ -227,7 +227,12 @@ async function paginaWebKit({ lingua, larghezza, altezza, tocco, mac, memoria })
   const clic = async (s) => comando('POST', `/element/${await elemento(s)}/click`, {});
   const dimensiona = async (width, height) => {
     await comando('POST', '/window/rect', { width, height });
-    const [w, h] = await valuta(() => [innerWidth, innerHeight]);
+    // The window manager-less X server may apply the new size a moment later.
+    let w, h;
+    for (let i = 0; i < 100 && (w !== width || h !== height); ++i) {
+      if (i) await attesa(20);
+      [w, h] = await valuta(() => [innerWidth, innerHeight]);
+    }
     if (w !== width || h !== height) throw new Error(`MiniBrowser: ${w} × ${h} invece di ${width} × ${height}`);
   };
   await dimensiona(larghezza, altezza);
