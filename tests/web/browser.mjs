@@ -258,6 +258,8 @@ async function paginaWebKit({ lingua, larghezza, altezza, tocco, mac, memoria })
     // The viewport cut to the element's box: WebKitWebDriver's own element screenshot
     // is a few pixels off.
     screenshot: async (percorso, s) => {
+      // After two frames, so that what the page last changed is painted.
+      await valuta(() => new Promise((fatto) => requestAnimationFrame(() => requestAnimationFrame(fatto))));
       writeFileSync(percorso, Buffer.from(await comando('GET', '/screenshot'), 'base64'));
       if (!s) return;
       const r = await valuta((q) => { const r = document.querySelector(q).getBoundingClientRect(); return [r.width, r.height, r.x, r.y].map(Math.round); }, s);

@@ -131,9 +131,11 @@ perMotore((motore) => test('la strada di un soggetto', async (t) => {
     await vede(() => dati(b), RIGA_ZERI);
 
     // "&Help metodi" opens the warning screen once.
-    await clic('Form2', 'Command2');
-    await clic('Form3', 'Command1');
-    await clic('Form2', 'Command2');
+    for (const [finestra, controllo, attesa] of [['Form2', 'Command2', 'Form3'], ['Form3', 'Command1', 'Form2'],
+      ['Form2', 'Command2', 'Form3']]) {
+      await clic(finestra, controllo);
+      await vede(() => davanti(b), attesa, `${finestra}.${controllo}`);
+    }
     assert.equal((await righe('#finestra-Form3 .superficie > div')).length, 6);
     await foto('Form3');
     await clic('Form3', 'Command1');
