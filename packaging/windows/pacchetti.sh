@@ -18,10 +18,11 @@ python3 "$(dirname "$0")/zip_portatile.py" "$b/portatile/$nome-portatile" "$b/$n
 (cd "$b" && sha256sum "$nome.exe" "$nome-portatile.zip" >SHA256SUMS)
 . "$(dirname "$0")/../../scripts/riproducibile.sh"
 # Everything that writes or links the shipped bytes: Qt (its source, built by
-# scripts/qt-windows.sh, and the host's, whose Svg draws the pictures), the compilers
-# and the binutils, the build tools, NSIS, the fonts, and Python's zlib for the ZIP.
+# scripts/qt-windows.sh, and the host's, whose Svg draws the pictures and whose zlib
+# packs them), the compilers and the binutils, the build tools, NSIS, the fonts, and
+# Python's zlib for the ZIP.
 scrivi_buildinfo "$b/BUILDINFO" qt6-base-dev libqt6svg6 g++-mingw-w64-x86-64-posix gcc-mingw-w64-base \
   mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 "g++-$(g++ -dumpversion | cut -d. -f1)" binutils \
-  cmake ninja-build nsis fonts-liberation python3
+  cmake ninja-build nsis fonts-liberation python3 zlib1g
 echo "qt6-base source: $(dpkg-query -W -f='${source:Version}' qt6-base-dev) (built by scripts/qt-windows.sh)" >>"$b/BUILDINFO"
 echo "Pacchetti in $b (sha256sum -c SHA256SUMS):"; cat "$b/SHA256SUMS"
