@@ -201,17 +201,18 @@ void Finestra::costruisci(const TabellaFinestra& tabella) {
     setFont(fontDa(progetto.carattere));
     coloraSfondo(this, progetto.sfondo, QPalette::Window);
     coloraTesto(this, progetto.colore, QPalette::WindowText);
-    // The picture boxes start decoding first, on threads of their own; what follows runs
-    // beside them.
+    // The icon and the picture boxes' pictures decode first, on threads of their own;
+    // what follows runs beside them.
+    std::future<QImage> icona = progetto.icona ? risorsaInArrivo(progetto.icona) : std::future<QImage>();
     for (const Controllo& c : tabella.controlli) crea(c, tabella.controlli);
-    // From the decoded picture: an icon made from a file name probes the file with every
-    // image format plugin, loading them all at start-up.
-    if (progetto.icona) setWindowIcon(QIcon(risorsa(progetto.icona)));
     sfondo_ = risorsa(progetto.immagine);
     // The first font looked up reads the font database, the longest step of a start. Done
     // here, it overlaps the pictures' decoding; at the first paint it would come only
     // after the background box had waited for its picture.
     QFontMetrics(font()).height();
+    // From the decoded picture: an icon made from a file name probes the file with every
+    // image format plugin, loading them all at start-up.
+    if (icona.valid()) setWindowIcon(QIcon(QPixmap::fromImage(icona.get())));
     const auto widget = [this](const Controllo* c) { return controlli_.value(QString::fromUtf8(c->nome)); };
     for (const Controllo* c : ordineDiPittura(tabella)) widget(c)->raise();
     const std::vector<const Controllo*> tab = ordineDiTab(tabella);
