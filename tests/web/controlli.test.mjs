@@ -347,6 +347,13 @@ perMotore((motore) => {
       await b.premi('Enter');
       await clic(b, 'Form2', 'Command10');
       await vede(() => messaggio(b), /Impossibile leggere il file dati.txt/);
+      // OK gives the focus back as it closes the box, not a task later over a field typed in.
+      assert.equal(await b.valuta(async (s) => {
+        document.getElementById('messaggio-ok').click();
+        document.querySelector(s).focus();
+        await new Promise((fatto) => setTimeout(fatto, 50));
+        return document.activeElement.dataset.nome;
+      }, sel('Form2', 'peso')), 'peso');
     });
   });
 });

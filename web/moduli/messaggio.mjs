@@ -5,12 +5,15 @@ let dopo = null;
 
 export function preparaMessaggio() {
   const d = document.getElementById('messaggio');
-  d.addEventListener('close', () => {
+  const chiuso = () => {
     const poi = dopo;
     dopo = null;
     if (poi) poi();
-  });
-  document.getElementById('messaggio-ok').addEventListener('click', () => d.close());
+  };
+  // Closed by Esc, the browser tells it a moment later; closed by OK (click, Enter or
+  // Space), the focus is back at once, so a key typed straight after lands there.
+  d.addEventListener('close', chiuso);
+  document.getElementById('messaggio-ok').addEventListener('click', () => { d.close(); chiuso(); });
 }
 
 export const messaggioAperto = () => document.getElementById('messaggio').open;
